@@ -1,0 +1,32 @@
+#include "platform/Backends.h"
+
+#include "platform/FileRegistryStore.h"
+
+#ifdef _WIN32
+#include "platform/windows/WinRegistryStore.h"
+#include "platform/windows/WinSingleInstanceLock.h"
+#include "platform/windows/WinSystemLocale.h"
+#else
+#include "platform/posix/PosixSingleInstanceLock.h"
+#include "platform/posix/PosixSystemLocale.h"
+#endif
+
+namespace q9 {
+
+#ifdef _WIN32
+std::unique_ptr<RegistryStore> MakeRegistryStore(const std::filesystem::path& storeFolder) {
+  if (!storeFolder.empty()) return std::make_unique<FileRegistryStore>(storeFolder);
+  return std::make_unique<WinRegistryStore>();
+}
+std::unique_ptr<SingleInstanceLock> MakeSingleInstanceLock() { return std::make_unique<WinSingleInstanceLock>(); }
+std::unique_ptr<SystemLocale> MakeSystemLocale() { return std::make_unique<WinSystemLocale>(); }
+#else
+std::unique_ptr<RegistryStore> MakeRegistryStore(const std::filesystem::path& storeFolder) {
+  return std::make_unique<FileRegistryStore>(storeFolder.empty() ? FileRegistryStore::DefaultStoreFolder()
+                                                                  : storeFolder);
+}
+std::unique_ptr<SingleInstanceLock> MakeSingleInstanceLock() { return std::make_unique<PosixSingleInstanceLock>(); }
+std::unique_ptr<SystemLocale> MakeSystemLocale() { return std::make_unique<PosixSystemLocale>(); }
+#endif
+
+}  // namespace q9

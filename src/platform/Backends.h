@@ -1,0 +1,18 @@
+#pragma once
+// The one place that picks the platform's backends.
+
+#include <filesystem>
+#include <memory>
+
+#include "platform/RegistryStore.h"
+#include "platform/SingleInstanceLock.h"
+#include "platform/SystemLocale.h"
+
+namespace q9 {
+
+/// The settings store; `storeFolder` overrides the default place where the platform has a choice.
+std::unique_ptr<RegistryStore> MakeRegistryStore(const std::filesystem::path& storeFolder = {});
+std::unique_ptr<SingleInstanceLock> MakeSingleInstanceLock();
+std::unique_ptr<SystemLocale> MakeSystemLocale();
+
+}  // namespace q9

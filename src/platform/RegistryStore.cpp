@@ -1,0 +1,31 @@
+#include "platform/RegistryStore.h"
+
+namespace q9 {
+
+namespace {
+bool IsUsablePart(const std::string& part) { return !part.empty() && part != "." && part != ".."; }
+}  // namespace
+
+bool SplitKeyPath(const std::string& keyPath, std::vector<std::string>& parts) {
+  parts.clear();
+  std::string part;
+  for (char c : keyPath) {
+    if (c == '\\') {
+      if (!IsUsablePart(part)) return false;
+      parts.push_back(part);
+      part.clear();
+    } else {
+      part += c;
+    }
+  }
+  if (!IsUsablePart(part)) return false;
+  parts.push_back(part);
+  return true;
+}
+
+bool IsPlainValueName(const std::string& name) {
+  return IsUsablePart(name) && name.find_first_of("/\\") == std::string::npos &&
+         name.find('\0') == std::string::npos;
+}
+
+}  // namespace q9

@@ -1,0 +1,44 @@
+#pragma once
+// Single-instance locks for tests: locks made from one FakeLockTable see each other, as copies of
+// the program on one machine would.
+
+#include <memory>
+#include <set>
+
+#include "platform/SingleInstanceLock.h"
+
+namespace q9 {
+
+struct FakeLockTable {
+  std::set<std::string> held;
+  bool unavailable = false;
+};
+
+class FakeSingleInstanceLock : public SingleInstanceLock {
+ public:
+  explicit FakeSingleInstanceLock(std::shared_ptr<FakeLockTable> table) : table_(std::move(table)) {}
+  ~FakeSingleInstanceLock() override { Release(); }
+
+  LockResult TryAcquire(const std::string& name) override {
+    if (table_->unavailable) return LockResult::Unavailable;
+    if (!held_.empty()) return LockResult::Acquired;
+    if (!table_->held.insert(name).second) return LockResult::HeldElsewhere;
+    held_ = name;
+    return LockResult::Acquired;
+  }
+
+  void Release() override {
+    if (held_.empty()) return;
+    table_->held.erase(held_);
+    held_.clear();
+    ++releases;
+  }
+
+  int releases = 0;
+
+ private:
+  std::shared_ptr<FakeLockTable> table_;
+  std::string held_;
+};
+
+}  // namespace q9

@@ -1,0 +1,139 @@
+#include "Q9Ctl.h"
+
+#include <CLI/CLI.hpp>
+
+#include <filesystem>
+
+#include "ProfileReport.h"
+#include "app/DataModule.h"
+#include "platform/Backends.h"
+#include "platform/Utf8Path.h"
+
+namespace q9 {
+
+namespace {
+
+struct Options {
+  std::string storeFolder;
+  bool json = false;
+  int profile = -1;
+  int profileArg = 0;
+  std::string file;
+};
+
+class CommandFailed : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+/// Paths are made absolute, so a bare file name means one in the current folder.
+std::string AbsolutePath(const std::string& file) {
+  std::error_code ec;
+  const auto absolute = std::filesystem::absolute(PathFromUtf8(file), ec);
+  return ec ? file : Utf8FromPath(absolute);
+}
+
+void Show(TDM& dm, const Options& o, std::ostream& out) {
+  nlohmann::json profiles = nlohmann::json::array();
+  const auto profile = std::make_unique<TMouseProfileInfoEasyShiftEx>();
+  for (int i = 0; i < kGameProfileCount; ++i) {
+    if (o.profile >= 0 && i != o.profile) continue;
+    dm.ReadProfileInfo(*profile, i);
+    profiles.push_back(DescribeProfile(*profile, i, dm.FSensorType));
+  }
+  const nlohmann::json settings = DescribeSettings(dm.FAllProfileSettingInfo);
+  if (o.json) {
+    out << nlohmann::json{{"settings", settings}, {"profiles", profiles}}.dump(2) << "\n";
+    return;
+  }
+  PrintSettings(out, settings);
+  for (const auto& p : profiles) PrintProfile(out, p);
+}
+
+void Export(TDM& dm, const Options& o, std::ostream& out) {
+  dm.SwitchToProfile(o.profileArg, 0);
+  const std::string path = AbsolutePath(o.file);
+  if (!dm.SaveCurrentProfileInfoToFile(path))
+    throw CommandFailed("cannot export profile " + std::to_string(o.profileArg) + ": " +
+                        dm.ProfileComponent(o.profileArg).LastError());
+  out << "exported profile " << o.profileArg << " to " << path << "\n";
+}
+
+void Import(TDM& dm, const Options& o, std::ostream& out) {
+  dm.SwitchToProfile(o.profileArg, 0);
+  const std::string path = AbsolutePath(o.file);
+  if (!dm.LoadCurrentProfileInfoFromFile(path))
+    throw CommandFailed("cannot import " + path + ": " + dm.ProfileComponent(o.profileArg).LastError());
+  // Store it as the window's next save would: the working copies folded back, a longer tail kept.
+  dm.SaveBackToCurrentProfileInfo();
+  if (!dm.SaveProfileInfoToRegistry(o.profileArg))
+    throw CommandFailed("imported, but cannot save profile " + std::to_string(o.profileArg) + ": " +
+                        dm.ProfileComponent(o.profileArg).LastError());
+  out << "imported " << path << " into profile " << o.profileArg << "\n";
+}
+
+void Reset(TDM& dm, const Options& o, std::ostream& out) {
+  dm.RestoreProfileInfoToDefault(o.profileArg);
+  if (!dm.SaveProfileInfoToRegistry(o.profileArg))
+    throw CommandFailed("cannot save profile " + std::to_string(o.profileArg) + ": " +
+                        dm.ProfileComponent(o.profileArg).LastError());
+  out << "profile " << o.profileArg << " reset to factory settings\n";
+}
+
+using Command = void (*)(TDM&, const Options&, std::ostream&);
+
+}  // namespace
+
+int RunQ9Ctl(int argc, const char* const* argv, std::ostream& out, std::ostream& err) {
+  CLI::App app{"Q9 Gaming Mouse settings from the command line", "q9ctl"};
+  app.require_subcommand(1);
+  Options o;
+  Command command = nullptr;
+  app.add_option("--store", o.storeFolder, "Settings store folder (default $Q9_CONFIG_HOME, $XDG_CONFIG_HOME or ~/.config)");
+  const auto profileRange = CLI::Range(0, kGameProfileCount - 1);
+
+  CLI::App* show = app.add_subcommand("show", "Show the settings and the game profiles");
+  show->add_flag("--json", o.json, "Print JSON");
+  show->add_option("--profile", o.profile, "Only this game profile (0-4)")->check(profileRange);
+  show->callback([&] { command = Show; });
+
+  CLI::App* exportCmd = app.add_subcommand("export", "Write a game profile to a .GPX file");
+  exportCmd->add_option("profile", o.profileArg, "Game profile (0-4)")->required()->check(profileRange);
+  exportCmd->add_option("file", o.file, "Target file")->required();
+  exportCmd->callback([&] { command = Export; });
+
+  CLI::App* importCmd = app.add_subcommand("import", "Read a .GPX file into a game profile and save it");
+  importCmd->add_option("profile", o.profileArg, "Game profile (0-4)")->required()->check(profileRange);
+  importCmd->add_option("file", o.file, "Profile file")->required();
+  importCmd->callback([&] { command = Import; });
+
+  CLI::App* reset = app.add_subcommand("reset", "Reset a game profile to its factory settings and save it");
+  reset->add_option("profile", o.profileArg, "Game profile (0-4)")->required()->check(profileRange);
+  reset->callback([&] { command = Reset; });
+
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::CallForHelp&) {
+    out << app.help();
+    return 0;
+  } catch (const CLI::CallForAllHelp&) {
+    out << app.help("", CLI::AppFormatMode::All);
+    return 0;
+  } catch (const CLI::ParseError& e) {
+    err << "q9ctl: " << e.what() << "\n";
+    return 2;
+  }
+
+  try {
+    const auto store = MakeRegistryStore(o.storeFolder.empty() ? std::filesystem::path() : PathFromUtf8(o.storeFolder));
+    const auto locale = MakeSystemLocale();
+    const auto dm = CreateDataModule(*store, *locale);
+    command(*dm, o, out);
+    return 0;
+  } catch (const std::exception& e) {
+    err << "q9ctl: " << e.what() << "\n";
+    return 1;
+  }
+}
+
+}  // namespace q9
