@@ -1,0 +1,98 @@
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "TestSupport.h"
+#include "platform/LocaleTable.h"
+#include "platform/posix/PosixSingleInstanceLock.h"
+#include "platform/posix/PosixSystemLocale.h"
+
+namespace q9 {
+namespace {
+
+TEST(PosixSingleInstanceLock, ASecondHolderIsRefusedUntilTheFirstReleases) {
+  test::TempFolder folder;
+  PosixSingleInstanceLock first(folder.path());
+  PosixSingleInstanceLock second(folder.path());
+  EXPECT_EQ(first.TryAcquire("zoGMMouseconfig"), LockResult::Acquired);
+  EXPECT_EQ(second.TryAcquire("zoGMMouseconfig"), LockResult::HeldElsewhere);
+  EXPECT_EQ(second.TryAcquire("another"), LockResult::Acquired) << "locks of other names are independent";
+  first.Release();
+  PosixSingleInstanceLock third(folder.path());
+  EXPECT_EQ(third.TryAcquire("zoGMMouseconfig"), LockResult::Acquired);
+}
+
+TEST(PosixSingleInstanceLock, AnotherProcessSeesTheLockAndItDiesWithItsHolder) {
+  test::TempFolder folder;
+  int ready[2];
+  ASSERT_EQ(::pipe(ready), 0);
+  const pid_t holder = ::fork();
+  ASSERT_GE(holder, 0);
+  if (holder == 0) {
+    PosixSingleInstanceLock lock(folder.path());
+    const char result = lock.TryAcquire("zoGMMouseconfig") == LockResult::Acquired ? 'y' : 'n';
+    if (::write(ready[1], &result, 1) != 1) ::_exit(2);
+    ::pause();  // killed below, without releasing
+    ::_exit(0);
+  }
+  char result = 0;
+  ASSERT_EQ(::read(ready[0], &result, 1), 1);
+  ASSERT_EQ(result, 'y');
+  PosixSingleInstanceLock mine(folder.path());
+  EXPECT_EQ(mine.TryAcquire("zoGMMouseconfig"), LockResult::HeldElsewhere);
+  ::kill(holder, SIGKILL);
+  ::waitpid(holder, nullptr, 0);
+  EXPECT_EQ(mine.TryAcquire("zoGMMouseconfig"), LockResult::Acquired) << "a crashed copy leaves no stale lock";
+  ::close(ready[0]);
+  ::close(ready[1]);
+}
+
+TEST(PosixSingleInstanceLock, MissingRuntimeFolderIsUnavailableNotHeld) {
+  PosixSingleInstanceLock lock("/nonexistent/q9/runtime");
+  EXPECT_EQ(lock.TryAcquire("zoGMMouseconfig"), LockResult::Unavailable);
+}
+
+TEST(PosixSingleInstanceLock, LockFileIsPerUser) {
+  test::ScopedEnv runtime("XDG_RUNTIME_DIR", nullptr);
+  EXPECT_EQ(PosixSingleInstanceLock().LockFile("zoGMMouseconfig"),
+            "/tmp/zoGMMouseconfig-" + std::to_string(::getuid()) + ".lock");
+  test::ScopedEnv set("XDG_RUNTIME_DIR", "/run/user/1000");
+  EXPECT_EQ(PosixSingleInstanceLock().LockFile("zoGMMouseconfig"), "/run/user/1000/zoGMMouseconfig.lock");
+}
+
+TEST(PosixSystemLocale, LanguageFromTheFirstSetVariable) {
+  struct Case {
+    const char* lcAll;
+    const char* lcMessages;
+    const char* lang;
+    const char* id;
+  };
+  const Case cases[] = {
+      {nullptr, nullptr, "zh_CN.UTF-8", "0804"}, {nullptr, nullptr, "zh_TW.UTF-8", "0404"},
+      {nullptr, nullptr, "zh_HK.UTF-8", "0C04"}, {nullptr, nullptr, "zh", "0804"},
+      {nullptr, nullptr, "de_DE@euro", "0407"},  {nullptr, nullptr, "C.UTF-8", "0409"},
+      {nullptr, nullptr, "POSIX", "0409"},       {nullptr, nullptr, nullptr, "0409"},
+      {"zh_TW.UTF-8", "de_DE", "fr_FR", "0404"}, {"", "zh_CN", "fr_FR", "0804"},
+      {nullptr, nullptr, "xx_YY", "0409"},
+  };
+  for (const Case& c : cases) {
+    test::ScopedEnv all("LC_ALL", c.lcAll);
+    test::ScopedEnv messages("LC_MESSAGES", c.lcMessages);
+    test::ScopedEnv lang("LANG", c.lang);
+    EXPECT_EQ(PosixSystemLocale().SystemDefaultLangId(), c.id) << (c.lang ? c.lang : "(none)");
+  }
+}
+
+TEST(LocaleTable, IdsAreFourUpperCaseHexDigitsAndUnique) {
+  std::set<std::string> seen;
+  for (const LocaleEntry& e : PosixSystemLocale().Locales()) {
+    EXPECT_EQ(e.langId.size(), 4u);
+    EXPECT_EQ(e.langId.find_first_not_of("0123456789ABCDEF"), std::string::npos) << e.langId;
+    EXPECT_TRUE(seen.insert(e.langId).second) << e.langId;
+    EXPECT_FALSE(e.nativeName.empty());
+  }
+  EXPECT_TRUE(seen.count("0409") && seen.count("0804") && seen.count("0404"));
+}
+
+}  // namespace
+}  // namespace q9

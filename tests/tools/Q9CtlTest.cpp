@@ -1,0 +1,125 @@
+#include <gtest/gtest.h>
+
+#include <nlohmann/json.hpp>
+
+#include <sstream>
+
+#include "Q9Ctl.h"
+#include "TestSupport.h"
+
+namespace q9 {
+namespace {
+
+using test::Bytes;
+using test::Fixture;
+
+class Q9CtlTest : public ::testing::Test {
+ protected:
+  int Run(std::vector<std::string> arguments) {
+    arguments.insert(arguments.begin(), {"q9ctl", "--store", store.str()});
+    std::vector<const char*> argv;
+    for (const std::string& a : arguments) argv.push_back(a.c_str());
+    out.str("");
+    err.str("");
+    return RunQ9Ctl(static_cast<int>(argv.size()), argv.data(), out, err);
+  }
+  std::filesystem::path Key() const { return store.path() / "software" / "zoQVGMMouse"; }
+  std::vector<std::string> StoredNames() const {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(Key())) names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+  }
+
+  test::TempFolder store;
+  test::TempFolder files;
+  test::ScopedEnv lang{"LANG", "zh_TW.UTF-8"};
+  test::ScopedEnv lcAll{"LC_ALL", nullptr};
+  test::ScopedEnv lcMessages{"LC_MESSAGES", nullptr};
+  std::ostringstream out;
+  std::ostringstream err;
+};
+
+TEST_F(Q9CtlTest, FirstShowLeavesExactlyTheSettingsValue) {
+  ASSERT_EQ(Run({"show"}), 0) << err.str();
+  EXPECT_EQ(StoredNames(), std::vector<std::string>{"qvGMPROFILE.GPX"});
+  EXPECT_EQ(test::ReadFile(Key() / "qvGMPROFILE.GPX"), Fixture("factory_settings_0404.bin"));
+  EXPECT_NE(out.str().find("4: Forward"), std::string::npos) << out.str();
+  EXPECT_NE(out.str().find("Traditional Chinese"), std::string::npos);
+}
+
+TEST_F(Q9CtlTest, ShowJsonNamesFunctionsAndLevels) {
+  ASSERT_EQ(Run({"show", "--json", "--profile", "1"}), 0) << err.str();
+  const auto doc = nlohmann::json::parse(out.str());
+  ASSERT_EQ(doc["profiles"].size(), 1u);
+  const auto& profile = doc["profiles"][0];
+  EXPECT_EQ(profile["profile"], 1);
+  const auto& buttons = profile["buttonGroups"]["plain"];
+  ASSERT_EQ(buttons.size(), 8u);
+  EXPECT_EQ(buttons[5]["function"], "DPI Switch");
+  EXPECT_EQ(buttons[7]["fireKey"]["clicks"], 3);
+  EXPECT_EQ(buttons[7]["fireKey"]["delayMs"], 60);
+  EXPECT_EQ(profile["cpiLevels"][3]["cpiX"], 3500);
+  EXPECT_EQ(profile["reportRateHz"], 500);
+  EXPECT_EQ(profile["light"]["color"], "#FF0000");
+  EXPECT_EQ(doc["settings"]["mode2Profile"], 1);
+  EXPECT_EQ(doc["settings"]["storage"][4]["storedIn"], "registry");
+}
+
+TEST_F(Q9CtlTest, ExportOfAFreshProfileIsTheFactoryImage) {
+  ASSERT_EQ(Run({"export", "3", files.str("p3.GPX")}), 0) << err.str();
+  EXPECT_EQ(test::ReadFile(files.path() / "p3.GPX"), Fixture("factory_profile.GPX"));
+  EXPECT_EQ(StoredNames(), std::vector<std::string>{"qvGMPROFILE.GPX"}) << "export stores nothing";
+}
+
+TEST_F(Q9CtlTest, ImportThenExportReproducesTheFileByteForByte) {
+  for (const char* fixture : {"factory_profile_sensor16.GPX", "oversized_tail.GPX"}) {
+    ASSERT_EQ(Run({"import", "2", test::FixturePath(fixture).string()}), 0) << err.str();
+    EXPECT_EQ(test::ReadFile(Key() / "MyProfile2.GPX"), Fixture(fixture)) << "saved to the store";
+    ASSERT_EQ(Run({"export", "2", files.str("again.GPX")}), 0) << err.str();
+    EXPECT_EQ(test::ReadFile(files.path() / "again.GPX"), Fixture(fixture)) << fixture;
+  }
+}
+
+TEST_F(Q9CtlTest, ShortImportIsMergedIntoTheProfileLikeTheWindowSavesIt) {
+  ASSERT_EQ(Run({"import", "0", test::FixturePath("truncated_1000.GPX").string()}), 0) << err.str();
+  EXPECT_EQ(test::ReadFile(Key() / "MyProfile0.GPX"), Fixture("factory_profile.GPX"))
+      << "the first 1000 bytes came from the file, the rest from the profile";
+}
+
+TEST_F(Q9CtlTest, BadImportsFailAndDamageNothing) {
+  ASSERT_EQ(Run({"import", "1", test::FixturePath("factory_profile_sensor16.GPX").string()}), 0);
+  const Bytes stored = test::ReadFile(Key() / "MyProfile1.GPX");
+  std::filesystem::create_directory(files.path() / "dir.GPX");
+  for (const std::string& bad : {files.str("dir.GPX"), test::FixturePath("empty.GPX").string(), files.str("missing.GPX")}) {
+    EXPECT_EQ(Run({"import", "1", bad}), 1) << bad;
+    const std::string message = err.str();
+    EXPECT_EQ(message.rfind("q9ctl: cannot import", 0), 0u) << message;
+    EXPECT_EQ(std::count(message.begin(), message.end(), '\n'), 1) << "one line";
+  }
+  EXPECT_EQ(test::ReadFile(Key() / "MyProfile1.GPX"), stored);
+}
+
+TEST_F(Q9CtlTest, ResetStoresTheFactoryProfile) {
+  ASSERT_EQ(Run({"import", "4", test::FixturePath("factory_profile_sensor16.GPX").string()}), 0);
+  ASSERT_EQ(Run({"reset", "4"}), 0) << err.str();
+  EXPECT_EQ(test::ReadFile(Key() / "MyProfile4.GPX"), Fixture("factory_profile.GPX"));
+}
+
+TEST_F(Q9CtlTest, UsageErrors) {
+  EXPECT_EQ(Run({"export", "5", files.str("x.GPX")}), 2);
+  EXPECT_NE(err.str().find("5"), std::string::npos);
+  EXPECT_EQ(Run({"reset"}), 2);
+  EXPECT_EQ(Run({"frobnicate"}), 2);
+  EXPECT_EQ(Run({}), 2);
+  EXPECT_EQ(Run({"--help"}), 0);
+  EXPECT_NE(out.str().find("export"), std::string::npos);
+}
+
+TEST_F(Q9CtlTest, ExportIntoAMissingDeepFolderFails) {
+  EXPECT_EQ(Run({"export", "0", files.str("a/b/p.GPX")}), 1);
+  EXPECT_NE(err.str().find("cannot export profile 0"), std::string::npos) << err.str();
+}
+
+}  // namespace
+}  // namespace q9

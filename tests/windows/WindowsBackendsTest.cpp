@@ -1,0 +1,97 @@
+// The Windows backends against the real Win32 calls (run on Windows, or under Wine in CI).
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include "TestSupport.h"
+#include "platform/DurableFile.h"
+#include "platform/windows/WinRegistryStore.h"
+#include "platform/windows/WinSingleInstanceLock.h"
+#include "platform/windows/WinSystemLocale.h"
+
+namespace q9 {
+namespace {
+
+using test::Bytes;
+
+class WinRegistryStoreTest : public ::testing::Test {
+ protected:
+  WinRegistryStoreTest() : key("software\\q9test\\run" + std::to_string(GetCurrentProcessId())) {}
+  ~WinRegistryStoreTest() override { RegDeleteTreeW(HKEY_CURRENT_USER, L"software\\q9test"); }
+
+  const std::string key;
+  WinRegistryStore store;
+};
+
+TEST_F(WinRegistryStoreTest, BinaryValuesRoundTripAndReplaceWhole) {
+  ASSERT_TRUE(store.WriteValue(kHKeyCurrentUser, key, "MyProfile0.GPX", Bytes{1, 0, 2}).ok());
+  Bytes read;
+  ASSERT_TRUE(store.ReadValue(kHKeyCurrentUser, key, "MyProfile0.GPX", read).ok());
+  EXPECT_EQ(read, (Bytes{1, 0, 2}));
+  ASSERT_TRUE(store.WriteValue(kHKeyCurrentUser, key, "MyProfile0.GPX", Bytes(332884, 7)).ok());
+  ASSERT_TRUE(store.ReadValue(kHKeyCurrentUser, key, "MyProfile0.GPX", read).ok());
+  EXPECT_EQ(read, Bytes(332884, 7));
+}
+
+TEST_F(WinRegistryStoreTest, MissingValueCreatesTheKey) {
+  Bytes read{5};
+  EXPECT_EQ(store.ReadValue(kHKeyCurrentUser, key, "qvGMPROFILE.GPX", read).result, RegistryResult::NoValue);
+  EXPECT_EQ(read, Bytes{5});
+  HKEY opened = nullptr;
+  const std::wstring wideKey(key.begin(), key.end());
+  ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, wideKey.c_str(), 0, KEY_READ, &opened), ERROR_SUCCESS);
+  RegCloseKey(opened);
+}
+
+TEST_F(WinRegistryStoreTest, ValueOfAnotherTypeIsRefused) {
+  ASSERT_TRUE(store.CreateKey(kHKeyCurrentUser, key).ok());
+  const std::wstring wideKey(key.begin(), key.end());
+  const wchar_t text[] = L"not binary";
+  ASSERT_EQ(RegSetKeyValueW(HKEY_CURRENT_USER, wideKey.c_str(), L"qvGMPROFILE.GPX", REG_SZ, text, sizeof text),
+            ERROR_SUCCESS);
+  Bytes read;
+  const RegistryStatus status = store.ReadValue(kHKeyCurrentUser, key, "qvGMPROFILE.GPX", read);
+  EXPECT_EQ(status.result, RegistryResult::WrongType);
+  EXPECT_EQ(status.message, "Invalid data type for 'qvGMPROFILE.GPX'");
+}
+
+TEST_F(WinRegistryStoreTest, InvalidRootsAndPathsAreRefused) {
+  EXPECT_EQ(store.CreateKey(0, key).result, RegistryResult::KeyUnavailable);
+  EXPECT_EQ(store.CreateKey(kHKeyCurrentUser, "software\\\\x").result, RegistryResult::KeyUnavailable);
+}
+
+TEST(WinSingleInstanceLock, SecondHolderIsRefusedUntilRelease) {
+  const std::string name = "q9test-lock-" + std::to_string(GetCurrentProcessId());
+  WinSingleInstanceLock first;
+  WinSingleInstanceLock second;
+  EXPECT_EQ(first.TryAcquire(name), LockResult::Acquired);
+  EXPECT_EQ(second.TryAcquire(name), LockResult::HeldElsewhere);
+  first.Release();
+  EXPECT_EQ(second.TryAcquire(name), LockResult::Acquired);
+}
+
+TEST(WinSystemLocale, LanguageIdsAreFourHexDigits) {
+  const std::string id = WinSystemLocale().SystemDefaultLangId();
+  EXPECT_EQ(id.size(), 4u);
+  EXPECT_EQ(id.find_first_not_of("0123456789ABCDEF"), std::string::npos) << id;
+  bool english = false;
+  for (const LocaleEntry& e : WinSystemLocale().Locales()) english = english || e.langId == "0409";
+  EXPECT_TRUE(english);
+}
+
+TEST(WinDurableFile, ReplacesWholeAndKeepsTheOldFileOnFailure) {
+  test::TempFolder folder;
+  const auto file = folder.path() / "p.GPX";
+  std::string error;
+  ASSERT_TRUE(WriteFileDurably(file, Bytes(100, 1), error)) << error;
+  ASSERT_TRUE(WriteFileDurably(file, Bytes(50, 2), error)) << error;
+  EXPECT_EQ(test::ReadFile(file), Bytes(50, 2));
+  EXPECT_FALSE(WriteFileDurably(file, Bytes(10, 3), error,
+                                [](DurableWriteStep step) { return step != DurableWriteStep::TemporaryWritten; }));
+  EXPECT_EQ(test::ReadFile(file), Bytes(50, 2));
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path()), {}), 1);
+}
+
+}  // namespace
+}  // namespace q9
