@@ -7,7 +7,10 @@ build=${Q9_BUILD_DIR:-$root/build}
 windows_build=$build-windows
 
 "$root/scripts/setup.sh" -DQ9_WERROR=ON -DQ9_BUILD_TESTS=ON -DQ9_BUILD_BENCH=ON
-ctest --test-dir "$build" --output-on-failure --parallel "$(nproc)"
+ctest_log=$(mktemp)
+ctest --test-dir "$build" --output-on-failure --parallel "$(nproc)" | tee "$ctest_log"
+linux_total=$(sed -n 's/.*tests passed, 0 tests failed out of \([0-9]*\).*/\1/p' "$ctest_log")
+rm -f "$ctest_log"
 
 echo "== Windows build (MinGW) and its tests (Wine)"
 cmake -S "$root" -B "$windows_build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" \
@@ -17,10 +20,16 @@ cmake --build "$windows_build" --parallel "$(nproc)"
 prefix=$(mktemp -d)
 trap 'WINEPREFIX=$prefix /usr/lib/wine/wineserver -k 2>/dev/null || true; rm -rf "$prefix"' EXIT
 wine() { WINEPREFIX=$prefix WINEDEBUG=-all /usr/lib/wine/wine64 "$@"; }
-wine "$windows_build/tests/q9_windows_tests.exe" --gtest_brief=1
+windows_log=$(mktemp)
+wine "$windows_build/tests/q9_windows_tests.exe" --gtest_brief=1 | tee "$windows_log"
+windows_total=$(sed -n 's/^\[  PASSED  \] \([0-9]*\) tests\?\..*/\1/p' "$windows_log")
+rm -f "$windows_log"
 
 # q9ctl.exe on the real (Wine) registry: a first show stores the settings, an export is the factory image.
 wine "$windows_build/tools/q9ctl/q9ctl.exe" show >/dev/null
 wine "$windows_build/tools/q9ctl/q9ctl.exe" export 0 'C:\q9-export.GPX' >/dev/null
 cmp "$prefix/drive_c/q9-export.GPX" "$root/tests/data/factory_profile.GPX"
 echo "q9ctl.exe: export on the Windows registry matches the factory image"
+
+echo "Linux: ${linux_total} tests, Windows (Wine): ${windows_total} tests, q9ctl.exe smoke test: 1"
+echo "$((linux_total + windows_total + 1)) passed, 0 failed"
