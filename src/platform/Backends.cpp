@@ -3,10 +3,12 @@
 #include "platform/FileRegistryStore.h"
 
 #ifdef _WIN32
+#include "platform/windows/WinDriverTransport.h"
 #include "platform/windows/WinRegistryStore.h"
 #include "platform/windows/WinSingleInstanceLock.h"
 #include "platform/windows/WinSystemLocale.h"
 #else
+#include "platform/posix/PosixDriverTransport.h"
 #include "platform/posix/PosixSingleInstanceLock.h"
 #include "platform/posix/PosixSystemLocale.h"
 #endif
@@ -20,6 +22,9 @@ std::unique_ptr<RegistryStore> MakeRegistryStore(const std::filesystem::path& st
 }
 std::unique_ptr<SingleInstanceLock> MakeSingleInstanceLock() { return std::make_unique<WinSingleInstanceLock>(); }
 std::unique_ptr<SystemLocale> MakeSystemLocale() { return std::make_unique<WinSystemLocale>(); }
+std::unique_ptr<DriverTransport> MakeDriverTransport(const std::filesystem::path&) {
+  return std::make_unique<WinDriverTransport>();
+}
 #else
 std::unique_ptr<RegistryStore> MakeRegistryStore(const std::filesystem::path& storeFolder) {
   return std::make_unique<FileRegistryStore>(storeFolder.empty() ? FileRegistryStore::DefaultStoreFolder()
@@ -27,6 +32,9 @@ std::unique_ptr<RegistryStore> MakeRegistryStore(const std::filesystem::path& st
 }
 std::unique_ptr<SingleInstanceLock> MakeSingleInstanceLock() { return std::make_unique<PosixSingleInstanceLock>(); }
 std::unique_ptr<SystemLocale> MakeSystemLocale() { return std::make_unique<PosixSystemLocale>(); }
+std::unique_ptr<DriverTransport> MakeDriverTransport(const std::filesystem::path& deviceFolder) {
+  return std::make_unique<PosixDriverTransport>(deviceFolder);
+}
 #endif
 
 }  // namespace q9

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <memory>
 
+#include "platform/DriverTransport.h"
 #include "platform/RegistryStore.h"
 #include "platform/SingleInstanceLock.h"
 #include "platform/SystemLocale.h"
@@ -14,5 +15,7 @@ namespace q9 {
 std::unique_ptr<RegistryStore> MakeRegistryStore(const std::filesystem::path& storeFolder = {});
 std::unique_ptr<SingleInstanceLock> MakeSingleInstanceLock();
 std::unique_ptr<SystemLocale> MakeSystemLocale();
+/// The driver; `deviceFolder` names where the driver socket lives on POSIX systems.
+std::unique_ptr<DriverTransport> MakeDriverTransport(const std::filesystem::path& deviceFolder = {});
 
 }  // namespace q9

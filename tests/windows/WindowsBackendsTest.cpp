@@ -6,6 +6,7 @@
 
 #include "TestSupport.h"
 #include "platform/DurableFile.h"
+#include "platform/windows/WinDriverTransport.h"
 #include "platform/windows/WinRegistryStore.h"
 #include "platform/windows/WinSingleInstanceLock.h"
 #include "platform/windows/WinSystemLocale.h"
@@ -78,6 +79,11 @@ TEST(WinSystemLocale, LanguageIdsAreFourHexDigits) {
   bool english = false;
   for (const LocaleEntry& e : WinSystemLocale().Locales()) english = english || e.langId == "0409";
   EXPECT_TRUE(english);
+}
+
+TEST(WinDriverTransport, AMissingDriverDeviceMeansNoMouse) {
+  EXPECT_EQ(WinDriverTransport().Open("q9test-no-such-device", false), nullptr);
+  EXPECT_EQ(WinDriverTransport().Open("q9test-no-such-device", true), nullptr);
 }
 
 TEST(WinDurableFile, ReplacesWholeAndKeepsTheOldFileOnFailure) {

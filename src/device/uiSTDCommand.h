@@ -1,0 +1,127 @@
+#pragma once
+// TuiSTDCommand: the connection to the mouse's driver. It sends command buffers (DeviceRW), tells
+// whether the mouse is present, turns device notifications into its arrival and removal events,
+// and offers a monitoring mode in which two reader threads take turns keeping one read outstanding.
+// The unit also holds TuiThread, which runs one callback once on a worker thread.
+//
+// Everything but the readers and the TuiThread workers runs on the GUI thread.
+
+#include <atomic>
+#include <condition_variable>
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "device/DeviceConfig.h"
+#include "platform/DriverTransport.h"
+#include "platform/Scheduler.h"
+
+namespace q9 {
+
+/// Receives one report on a reader thread; the buffer is valid only during the call.
+using TDataReceivedEvent = std::function<void(const std::uint8_t* Buffer, std::uint32_t BufferSize)>;
+
+class TuiSTDCommand {
+ public:
+  /// The size of each reader's input and output buffers.
+  static constexpr std::uint32_t kReaderBufferSize = 10241;
+  static constexpr int kMonitorStartDelayMs = 1500;
+
+  /// Reads the device names and hardware-id lists from `configFile` (defaults when it is missing).
+  TuiSTDCommand(DriverTransport& transport, Scheduler& scheduler, const std::filesystem::path& configFile);
+  ~TuiSTDCommand();
+  TuiSTDCommand(const TuiSTDCommand&) = delete;
+  TuiSTDCommand& operator=(const TuiSTDCommand&) = delete;
+
+  /// One control call with `Buffer` as input and output; kErrorNotReady (21) without a device.
+  std::uint32_t DeviceRW(void* Buffer, int Count, std::uint32_t IoControlCode);
+  /// True when the driver's device opens; no handle stays open.
+  bool IsDeviceExist();
+
+  void SetDeviceInitData(const void* DeviceInitData, std::uint32_t DeviceInitDataSize, std::uint32_t DeviceInitIoControlCode,
+                         std::uint32_t ReadIoControlCode, int AInputReportLength, int AOutputReportLength);
+  /// Sends the stored initialisation buffer again.
+  void SetMonitorData();
+  void SetMonitorData(const void* DeviceInitData, std::uint32_t DeviceInitDataSize, std::uint32_t DeviceInitIoControlCode,
+                      std::uint32_t ReadIoControlCode, int AInputReportLength, int AOutputReportLength);
+  void StartMonitorDevice() { SetMonitoring(true); }
+  void StopMonitorDevice() { SetMonitoring(false); }
+  bool Active() const { return FActive; }
+
+  const std::vector<std::string>& GetHIDDeviceList() const { return FHidDeviceList; }
+  const std::vector<std::string>& GetUSBDeviceList() const { return FUsbDeviceList; }
+  bool HardwareIdsInConfigHidList(const std::vector<std::string>& strHardwareIDs) const;
+  bool HardwareIdsInConfigUsbList(const std::vector<std::string>& strHardwareIDs) const;
+  const TDriverInfo& DriverInfo() const { return FDriverInfo; }
+  /// "\\.\" + the device name.
+  const std::string& DevicePath() const { return FDevicePath; }
+
+  std::uint32_t ReadIOCode() const { return FReadIOCode; }
+  void SetReadIOCode(std::uint32_t value) { FReadIOCode = value; }
+  std::uint32_t WriteIOCode() const { return FWriteIOCode; }
+  void SetWriteIOCode(std::uint32_t value) { FWriteIOCode = value; }
+  std::uint32_t DeviceDataInitIOCode() const { return FDeviceDataInitIOCode; }
+  void SetDeviceDataInitIOCode(std::uint32_t value) { FDeviceDataInitIOCode = value; }
+
+  /// Control calls made through DeviceRW, and how many of them failed.
+  struct CallCounts {
+    int calls = 0;
+    int failures = 0;
+  };
+  CallCounts Counts() const { return counts_; }
+
+  /// The device notifications, delivered here by the notification component.
+  void HandleDeviceArrival();
+  void HandleDeviceRemoval();
+
+  std::function<void()> OnDeviceArrialEvent;
+  std::function<void()> OnDeviceRemovalEvent;
+  TDataReceivedEvent OnDataReceived;
+
+ private:
+  std::uint32_t Control(void* Buffer, int Count, std::uint32_t IoControlCode);
+  void SetMonitoring(bool Start);
+  void StopReaders();
+  void RestartMonitorTimer();
+  void ReaderLoop(int reader);
+  std::uint32_t ReadReport(std::vector<std::uint8_t>& in, std::vector<std::uint8_t>& out, std::uint32_t& bytes);
+
+  DriverTransport& transport_;
+  Scheduler& scheduler_;
+  std::string FDevicePath;
+  std::uint32_t FInputReportLength = 0;
+  std::uint32_t FOutputReportLength = 0;
+  std::atomic<bool> FActive{false};
+  std::vector<std::string> FHidDeviceList;
+  std::vector<std::string> FUsbDeviceList;
+  std::uint32_t FReadIOCode = 0;
+  std::uint32_t FWriteIOCode = 0;
+  std::uint32_t FDeviceDataInitIOCode = 0;
+  std::vector<std::uint8_t> FDeviceInitData;
+  TDriverInfo FDriverInfo;
+  Scheduler::TimerId FTimerToStartMonitor = 0;
+  CallCounts counts_;
+
+  // The turn events of the two readers and the stop event, under one lock.
+  std::mutex signalMutex_;
+  std::condition_variable signalChanged_;
+  bool FGlobalEvent = false;
+  bool FGlobalDataEvent[2] = {false, false};
+  std::unique_ptr<DriverConnection> FHidOverlappedRead;
+  std::thread readers_[2];
+};
+
+/// Runs a callback on its own worker thread with a private copy of a buffer.
+class TuiThread {
+ public:
+  using TThreadCallFunction = std::function<void(std::uint8_t* Buffer, std::uint32_t BufferSize)>;
+  /// Returns at once; with a size of 0 nothing is started. The caller may reuse its buffer at once.
+  static void ThreadCallFunction(TThreadCallFunction Func, const void* Buffer, std::uint32_t BufferSize);
+};
+
+}  // namespace q9

@@ -1,0 +1,164 @@
+#include "platform/posix/PosixDriverTransport.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <utility>
+#include <vector>
+
+#include "platform/DriverSocketProtocol.h"
+
+namespace q9 {
+
+std::filesystem::path DefaultDeviceFolder() {
+  for (const char* variable : {"Q9_DEVICE_DIR", "XDG_RUNTIME_DIR"})
+    if (const char* value = std::getenv(variable); value && *value) return value;
+  return "/tmp";
+}
+
+namespace {
+
+int ConnectTo(const std::filesystem::path& path) {
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  const std::string text = path.string();
+  if (text.size() >= sizeof address.sun_path) return -1;
+  std::memcpy(address.sun_path, text.c_str(), text.size() + 1);
+  const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  if (fd < 0) return -1;
+  if (::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
+    ::close(fd);
+    return -1;
+  }
+  return fd;
+}
+
+// A connection to the socket's path: each call is one socket connection (a request and its reply),
+// as every frame opens and closes the device.
+class SocketConnection : public DriverConnection {
+ public:
+  SocketConnection(std::filesystem::path path, int openedFd, int timeoutMs)
+      : path_(std::move(path)), openedFd_(openedFd), timeoutMs_(timeoutMs) {
+    if (::pipe2(cancelPipe_, O_CLOEXEC | O_NONBLOCK) != 0) cancelPipe_[0] = cancelPipe_[1] = -1;
+  }
+  ~SocketConnection() override {
+    if (openedFd_ >= 0) ::close(openedFd_);
+    for (int fd : cancelPipe_)
+      if (fd >= 0) ::close(fd);
+  }
+
+  std::uint32_t Control(std::uint32_t code, std::uint8_t* buffer, std::uint32_t count) override {
+    std::uint32_t received = 0;
+    return Exchange(code, buffer, count, buffer, count, received, timeoutMs_);
+  }
+
+  std::uint32_t Read(std::uint32_t code, const std::uint8_t* in, std::uint32_t inLength, std::uint8_t* out,
+                     std::uint32_t outLength, std::uint32_t& bytesRead) override {
+    return Exchange(code, in, inLength, out, outLength, bytesRead, -1);
+  }
+
+  void Cancel() override {
+    cancelled_ = true;
+    const char byte = 1;
+    if (cancelPipe_[1] >= 0) [[maybe_unused]] auto n = ::write(cancelPipe_[1], &byte, 1);
+  }
+
+ private:
+  // Waits until fd is readable; false on time-out, cancel or error (status says which).
+  bool WaitReadable(int fd, int timeoutMs, std::uint32_t& status) {
+    pollfd fds[2] = {{fd, POLLIN, 0}, {cancelPipe_[0], POLLIN, 0}};
+    for (;;) {
+      const int n = ::poll(fds, cancelPipe_[0] >= 0 ? 2 : 1, timeoutMs);
+      if (n < 0 && errno == EINTR) continue;
+      if (n == 0) status = kErrorSemTimeout;
+      else if (n < 0) status = kErrorDeviceNotConnected;
+      else if (fds[1].revents) status = kErrorOperationAborted;
+      else return true;
+      return false;
+    }
+  }
+
+  bool SendAll(int fd, const std::uint8_t* data, std::size_t size) {
+    while (size) {
+      const ssize_t n = ::send(fd, data, size, MSG_NOSIGNAL);
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) return false;
+      data += n;
+      size -= static_cast<std::size_t>(n);
+    }
+    return true;
+  }
+
+  std::uint32_t ReceiveAll(int fd, std::uint8_t* data, std::size_t size, int timeoutMs) {
+    while (size) {
+      std::uint32_t status = 0;
+      if (!WaitReadable(fd, timeoutMs, status)) return status;
+      const ssize_t n = ::recv(fd, data, size, 0);
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) return kErrorDeviceNotConnected;
+      data += n;
+      size -= static_cast<std::size_t>(n);
+    }
+    return kErrorSuccess;
+  }
+
+  std::uint32_t Exchange(std::uint32_t code, const std::uint8_t* in, std::uint32_t inLength, std::uint8_t* out,
+                         std::uint32_t outLength, std::uint32_t& received, int timeoutMs) {
+    received = 0;
+    if (cancelled_) return kErrorOperationAborted;
+    // The connection made when the device was opened carries the first call.
+    const int fd = openedFd_ >= 0 ? std::exchange(openedFd_, -1) : ConnectTo(path_);
+    if (fd < 0) return kErrorDeviceNotConnected;
+    const std::uint32_t status = ExchangeOn(fd, code, in, inLength, out, outLength, received, timeoutMs);
+    ::close(fd);
+    return status;
+  }
+
+  std::uint32_t ExchangeOn(int fd, std::uint32_t code, const std::uint8_t* in, std::uint32_t inLength,
+                           std::uint8_t* out, std::uint32_t outLength, std::uint32_t& received, int timeoutMs) {
+    const auto header = EncodeHeader({code, inLength});
+    if (!SendAll(fd, header.data(), header.size()) || !SendAll(fd, in, inLength)) return kErrorDeviceNotConnected;
+    std::array<std::uint8_t, 8> replyHeader{};
+    if (const auto status = ReceiveAll(fd, replyHeader.data(), replyHeader.size(), timeoutMs)) return status;
+    const DriverMessageHeader reply = DecodeHeader(replyHeader);
+    if (reply.length > kDriverMessageLimit) return kErrorDeviceNotConnected;
+    std::vector<std::uint8_t> data(reply.length);
+    if (const auto status = ReceiveAll(fd, data.data(), data.size(), timeoutMs)) return status;
+    received = std::min<std::uint32_t>(reply.length, outLength);
+    if (received) std::memcpy(out, data.data(), received);
+    return reply.first;
+  }
+
+  std::filesystem::path path_;
+  int openedFd_;
+  int timeoutMs_;
+  int cancelPipe_[2] = {-1, -1};
+  std::atomic<bool> cancelled_{false};
+};
+
+}  // namespace
+
+PosixDriverTransport::PosixDriverTransport(std::filesystem::path deviceFolder, int replyTimeoutMs)
+    : deviceFolder_(std::move(deviceFolder)), replyTimeoutMs_(replyTimeoutMs) {}
+
+std::filesystem::path PosixDriverTransport::SocketPath(const std::string& deviceName) const {
+  return (deviceFolder_.empty() ? DefaultDeviceFolder() : deviceFolder_) / deviceName;
+}
+
+std::unique_ptr<DriverConnection> PosixDriverTransport::Open(const std::string& deviceName, bool) {
+  if (deviceName.empty() || deviceName.find('/') != std::string::npos) return nullptr;
+  const std::filesystem::path path = SocketPath(deviceName);
+  // Opening succeeds only while somebody listens on the socket.
+  const int fd = ConnectTo(path);
+  if (fd < 0) return nullptr;
+  return std::make_unique<SocketConnection>(path, fd, replyTimeoutMs_);
+}
+
+}  // namespace q9

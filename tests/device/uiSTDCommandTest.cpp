@@ -1,0 +1,155 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
+
+#include "TestSupport.h"
+#include "device/uiSTDCommand.h"
+#include "platform/fake/FakeDriverTransport.h"
+#include "platform/fake/ManualScheduler.h"
+
+namespace q9 {
+namespace {
+
+using test::Bytes;
+
+class ChannelTest : public ::testing::Test {
+ protected:
+  FakeDriverTransport driver;
+  ManualScheduler scheduler;
+  TuiSTDCommand channel{driver, scheduler, "/nonexistent/config.ini"};
+};
+
+TEST_F(ChannelTest, DeviceRWOpensAndClosesTheDeviceAroundEachCall) {
+  Bytes buffer{1, 2, 3};
+  EXPECT_EQ(channel.DeviceRW(buffer.data(), 3, 0x1234), kErrorSuccess);
+  ASSERT_EQ(driver.Calls().size(), 1u);
+  EXPECT_EQ(driver.Calls()[0].code, 0x1234u);
+  EXPECT_EQ(driver.Calls()[0].bytes, buffer);
+  EXPECT_EQ(driver.OpenConnections(), 0);
+  EXPECT_EQ(driver.OpenedNames(), std::vector<std::string>{"usbglcs00001"}) << "the default device name";
+  EXPECT_EQ(channel.DevicePath(), "\\\\.\\usbglcs00001");
+
+  driver.SetStatus(31);
+  EXPECT_EQ(channel.DeviceRW(buffer.data(), 3, 0x1234), 31u) << "the driver's error comes back";
+  EXPECT_EQ(channel.Counts().calls, 2);
+  EXPECT_EQ(channel.Counts().failures, 1);
+}
+
+TEST_F(ChannelTest, NoDeviceIs21WithoutAControlCall) {
+  driver.SetPresent(false);
+  Bytes buffer(8, 0);
+  EXPECT_EQ(channel.DeviceRW(buffer.data(), 8, CommandIoControlCode), kErrorNotReady);
+  EXPECT_FALSE(channel.IsDeviceExist());
+  EXPECT_TRUE(driver.Calls().empty());
+  driver.SetPresent(true);
+  EXPECT_TRUE(channel.IsDeviceExist());
+  EXPECT_EQ(driver.OpenConnections(), 0) << "the presence test leaves no handle open";
+}
+
+TEST_F(ChannelTest, DeviceNameAndListsComeFromTheConfigFile) {
+  test::TempFolder folder;
+  const std::string ini = "[DEVICE]\nDeviceName=mymouse7\n[devicelist]\nid1=HID\\VID_1234&PID_5678\n";
+  test::WriteFile(folder.path() / "config.ini", Bytes(ini.begin(), ini.end()));
+  TuiSTDCommand configured(driver, scheduler, folder.path() / "config.ini");
+  EXPECT_EQ(configured.DevicePath(), "\\\\.\\mymouse7");
+  configured.IsDeviceExist();
+  EXPECT_EQ(driver.OpenedNames().back(), "mymouse7");
+  EXPECT_TRUE(configured.HardwareIdsInConfigHidList({"hid\\vid_1234&pid_5678"}));
+  EXPECT_FALSE(configured.HardwareIdsInConfigHidList({"HID\\VID_1234&PID_5678&REV_0100"}));
+  EXPECT_FALSE(channel.HardwareIdsInConfigHidList({"HID\\VID_1234&PID_5678"})) << "without a file the lists are empty";
+}
+
+TEST_F(ChannelTest, MonitoringNeedsInitialisationData) {
+  channel.StartMonitorDevice();
+  EXPECT_FALSE(channel.Active());
+  EXPECT_TRUE(driver.Calls().empty());
+  const Bytes init{9, 9};
+  channel.SetDeviceInitData(init.data(), 2, 0x77, 0x88, 64, 64);
+  channel.SetDeviceInitData(init.data(), 0, 0x99, 0x99, 1, 1);  // size 0 keeps the earlier data
+  EXPECT_EQ(channel.DeviceDataInitIOCode(), 0x77u);
+  channel.SetMonitorData();
+  ASSERT_EQ(driver.Calls().size(), 1u);
+  EXPECT_EQ(driver.Calls()[0].code, 0x77u);
+  EXPECT_EQ(driver.Calls()[0].bytes, init);
+}
+
+// Every report arrives; the two readers never read at the same time. (Deliveries may overlap: a
+// reader delivers while the other one's read is already outstanding.)
+TEST_F(ChannelTest, ReadersTakeTurnsAndDeliverEveryReport) {
+  std::mutex mutex;
+  std::condition_variable received;
+  std::vector<Bytes> reports;
+  channel.OnDataReceived = [&](const std::uint8_t* data, std::uint32_t size) {
+    std::lock_guard lock(mutex);
+    reports.emplace_back(data, data + size);
+    received.notify_all();
+  };
+  const Bytes init{1};
+  channel.SetDeviceInitData(init.data(), 1, 0x10, 0x20, 8, 8);
+  channel.StartMonitorDevice();
+  ASSERT_TRUE(channel.Active());
+  for (std::uint8_t i = 1; i <= 6; ++i) driver.QueueReport({i, i});
+  {
+    std::unique_lock lock(mutex);
+    ASSERT_TRUE(received.wait_for(lock, std::chrono::seconds(5), [&] { return reports.size() == 6; }));
+  }
+  std::sort(reports.begin(), reports.end());
+  for (std::uint8_t i = 1; i <= 6; ++i) EXPECT_EQ(reports[i - 1], (Bytes{i, i}));
+  EXPECT_EQ(driver.MaxConcurrentReads(), 1);
+  channel.StopMonitorDevice();
+  EXPECT_FALSE(channel.Active());
+  EXPECT_EQ(driver.OpenConnections(), 0) << "stopping cancels the outstanding read and closes the handle";
+}
+
+TEST_F(ChannelTest, ArrivalAndRemovalRestartMonitoringAfterTheDelay) {
+  int arrivals = 0, removals = 0;
+  channel.OnDeviceArrialEvent = [&] { ++arrivals; };
+  channel.OnDeviceRemovalEvent = [&] { ++removals; };
+  const Bytes init{1};
+  channel.SetDeviceInitData(init.data(), 1, 0x10, 0x20, 8, 8);
+  channel.HandleDeviceArrival();
+  EXPECT_EQ(arrivals, 1);
+  scheduler.Advance(1499);
+  EXPECT_FALSE(channel.Active());
+  scheduler.Advance(1);
+  EXPECT_TRUE(channel.Active());
+  channel.HandleDeviceRemoval();
+  EXPECT_EQ(removals, 1);
+  EXPECT_FALSE(channel.Active());
+  driver.SetPresent(false);
+  scheduler.Advance(1500);
+  EXPECT_FALSE(channel.Active()) << "no device, no monitoring";
+}
+
+TEST(TuiThread, RunsOnAPrivateCopyAndNothingForSizeZero) {
+  std::mutex mutex;
+  std::condition_variable done;
+  Bytes seen;
+  std::thread::id worker;
+  Bytes buffer{1, 2, 3, 4};
+  TuiThread::ThreadCallFunction(
+      [&](std::uint8_t* data, std::uint32_t size) {
+        std::lock_guard lock(mutex);
+        seen.assign(data, data + size);
+        worker = std::this_thread::get_id();
+        done.notify_all();
+      },
+      buffer.data(), 4);
+  buffer.assign(4, 0);  // the caller may change its buffer at once
+  std::unique_lock lock(mutex);
+  ASSERT_TRUE(done.wait_for(lock, std::chrono::seconds(5), [&] { return !seen.empty(); }));
+  EXPECT_EQ(seen, (Bytes{1, 2, 3, 4}));
+  EXPECT_NE(worker, std::this_thread::get_id());
+  bool called = false;
+  TuiThread::ThreadCallFunction([&](std::uint8_t*, std::uint32_t) { called = true; }, buffer.data(), 0);
+  lock.unlock();
+  std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  EXPECT_FALSE(called);
+}
+
+}  // namespace
+}  // namespace q9
