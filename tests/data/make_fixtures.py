@@ -70,12 +70,13 @@ def write(name, data):
         f.write(data)
 
 
-write("factory_profile.GPX", factory_profile(81))
-write("factory_profile_sensor16.GPX", factory_profile(16))
-write("factory_settings_0409.bin", factory_settings(0))
-write("factory_settings_0804.bin", factory_settings(1))
-write("factory_settings_0404.bin", factory_settings(2))
-# Broken fixtures: a truncated profile and one with a foreign tail.
-write("truncated_1000.GPX", factory_profile(81)[:1000])
-write("oversized_tail.GPX", factory_profile(81) + b"TAIL" * 64)
-write("empty.GPX", b"")
+if __name__ == "__main__":
+    write("factory_profile.GPX", factory_profile(81))
+    write("factory_profile_sensor16.GPX", factory_profile(16))
+    write("factory_settings_0409.bin", factory_settings(0))
+    write("factory_settings_0804.bin", factory_settings(1))
+    write("factory_settings_0404.bin", factory_settings(2))
+    # Broken fixtures: a truncated profile and one with a foreign tail.
+    write("truncated_1000.GPX", factory_profile(81)[:1000])
+    write("oversized_tail.GPX", factory_profile(81) + b"TAIL" * 64)
+    write("empty.GPX", b"")
