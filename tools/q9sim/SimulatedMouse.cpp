@@ -1,0 +1,160 @@
+#include "SimulatedMouse.h"
+
+#include <cstring>
+#include <string_view>
+
+#include "protocol/CommandFrame.h"
+
+namespace q9 {
+
+namespace {
+
+constexpr std::string_view kStateMagic{"Q9SIMST1", 8};
+constexpr std::size_t kStateSize = 8 + 3 + 5 + 4 + 4;
+
+void PutU32(std::vector<std::uint8_t>& out, std::uint32_t value) {
+  for (int i = 0; i < 4; ++i) out.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
+}
+
+std::uint32_t GetU32(const std::uint8_t* p) { return p[0] | (p[1] << 8) | (p[2] << 16) | (std::uint32_t(p[3]) << 24); }
+
+bool IsWellFormed(std::span<const std::uint8_t> frame) {
+  return frame.size() == CommandFrameSize && frame[0] == 0x16 && frame[1] == 0x10 && frame[2] == 0;
+}
+
+}  // namespace
+
+std::uint32_t SimulatedMouse::HandleControl(std::uint32_t code, std::span<std::uint8_t> buffer) {
+  std::lock_guard lock(mutex_);
+  if (!present_) return kErrorDeviceNotConnected;
+  const std::uint32_t status = code == CommandIoControlCode ? Execute(buffer) : kErrorInvalidFunction;
+  if (OnFrame) OnFrame(buffer, status);
+  if (status == kErrorSuccess) {
+    ++state_.frames;
+    if (framesUntilUnplug_ > 0 && --framesUntilUnplug_ == 0) present_ = false;
+  }
+  return status;
+}
+
+std::uint32_t SimulatedMouse::Execute(std::span<const std::uint8_t> frame) {
+  if (!IsWellFormed(frame)) return kErrorInvalidParameter;
+  const std::uint8_t* arguments = frame.data() + 4;
+  switch (frame[3]) {
+    case kCommandRateChange:
+      ++state_.rateChanges;
+      return kErrorSuccess;
+    case kCommandMemoryWrite: {
+      const std::size_t address = arguments[0] | (arguments[1] << 8);
+      const std::size_t count = arguments[2] | (arguments[3] << 8);
+      const bool marked = arguments[4] == 0xFA && arguments[5] == 0xFA && arguments[6] == 0xFA;
+      if (!marked || count == 0 || count > kMemoryWritePayloadLimit || address + count > kMemorySize)
+        return kErrorInvalidParameter;
+      std::memcpy(memory_.data() + address, frame.data() + 11, count);
+      return kErrorSuccess;
+    }
+    case kCommandLight:
+      std::memcpy(state_.light.data(), arguments, state_.light.size());
+      return kErrorSuccess;
+    case kCommandWriteState:
+      if (arguments[0] > 1) return kErrorInvalidParameter;
+      state_.writeState = arguments[0];
+      return kErrorSuccess;
+    case kCommand7:
+      state_.command7 = arguments[0];
+      return kErrorSuccess;
+    case kCommandMemoryLocation:
+      if (arguments[0] > 1) return kErrorInvalidParameter;
+      state_.memoryLocation = arguments[0];
+      return kErrorSuccess;
+    default:
+      return kErrorInvalidFunction;
+  }
+}
+
+std::array<std::uint8_t, SimulatedMouse::kMemorySize> SimulatedMouse::Memory() const {
+  std::lock_guard lock(mutex_);
+  return memory_;
+}
+
+SimulatedMouse::State SimulatedMouse::CurrentState() const {
+  std::lock_guard lock(mutex_);
+  return state_;
+}
+
+std::vector<std::uint8_t> SimulatedMouse::SaveImage() const {
+  std::lock_guard lock(mutex_);
+  std::vector<std::uint8_t> image(memory_.begin(), memory_.end());
+  image.insert(image.end(), kStateMagic.begin(), kStateMagic.end());
+  image.push_back(state_.memoryLocation);
+  image.push_back(state_.writeState);
+  image.push_back(state_.command7);
+  image.insert(image.end(), state_.light.begin(), state_.light.end());
+  PutU32(image, state_.rateChanges);
+  PutU32(image, state_.frames);
+  return image;
+}
+
+bool SimulatedMouse::LoadImage(std::span<const std::uint8_t> image) {
+  const bool bare = image.size() == kMemorySize;
+  const bool withState = image.size() == kMemorySize + kStateSize &&
+                         std::memcmp(image.data() + kMemorySize, kStateMagic.data(), kStateMagic.size()) == 0;
+  if (!bare && !withState) return false;
+  std::lock_guard lock(mutex_);
+  std::memcpy(memory_.data(), image.data(), kMemorySize);
+  state_ = State{};
+  if (withState) {
+    const std::uint8_t* s = image.data() + kMemorySize + kStateMagic.size();
+    state_.memoryLocation = s[0];
+    state_.writeState = s[1];
+    state_.command7 = s[2];
+    std::memcpy(state_.light.data(), s + 3, state_.light.size());
+    state_.rateChanges = GetU32(s + 8);
+    state_.frames = GetU32(s + 12);
+  }
+  return true;
+}
+
+bool SimulatedMouse::Present() const {
+  std::lock_guard lock(mutex_);
+  return present_;
+}
+
+void SimulatedMouse::SetPresent(bool present) {
+  std::lock_guard lock(mutex_);
+  present_ = present;
+}
+
+void SimulatedMouse::UnplugAfter(int frames) {
+  std::lock_guard lock(mutex_);
+  framesUntilUnplug_ = frames;
+  if (frames == 0) present_ = false;
+}
+
+namespace {
+
+class SimulatedConnection : public DriverConnection {
+ public:
+  explicit SimulatedConnection(SimulatedMouse& mouse) : mouse_(mouse) {}
+  std::uint32_t Control(std::uint32_t code, std::uint8_t* buffer, std::uint32_t count) override {
+    return mouse_.HandleControl(code, {buffer, count});
+  }
+  // The mouse sends no reports of its own.
+  std::uint32_t Read(std::uint32_t, const std::uint8_t*, std::uint32_t, std::uint8_t*, std::uint32_t,
+                     std::uint32_t& bytesRead) override {
+    bytesRead = 0;
+    return kErrorInvalidFunction;
+  }
+  void Cancel() override {}
+
+ private:
+  SimulatedMouse& mouse_;
+};
+
+}  // namespace
+
+std::unique_ptr<DriverConnection> SimulatedDriverTransport::Open(const std::string&, bool) {
+  if (!mouse_.Present()) return nullptr;
+  return std::make_unique<SimulatedConnection>(mouse_);
+}
+
+}  // namespace q9
