@@ -20,10 +20,15 @@ cmake --build "$windows_build" --parallel "$(nproc)"
 prefix=$(mktemp -d)
 trap 'WINEPREFIX=$prefix /usr/lib/wine/wineserver -k 2>/dev/null || true; rm -rf "$prefix"' EXIT
 wine() { WINEPREFIX=$prefix WINEDEBUG=-all /usr/lib/wine/wine64 "$@"; }
-windows_log=$(mktemp)
-wine "$windows_build/tests/q9_windows_tests.exe" --gtest_brief=1 | tee "$windows_log"
-windows_total=$(sed -n 's/^\[  PASSED  \] \([0-9]*\) tests\?\..*/\1/p' "$windows_log")
-rm -f "$windows_log"
+windows_total=0
+for program in "$windows_build"/tests/q9_*.exe; do
+  windows_log=$(mktemp)
+  echo "-- $(basename "$program")"
+  wine "$program" --gtest_brief=1 | tee "$windows_log"
+  passed=$(sed -n 's/^\[  PASSED  \] \([0-9]*\) tests\?\..*/\1/p' "$windows_log")
+  rm -f "$windows_log"
+  windows_total=$((windows_total + ${passed:-0}))
+done
 
 # q9ctl.exe on the real (Wine) registry: a first show stores the settings, an export is the factory image.
 wine "$windows_build/tools/q9ctl/q9ctl.exe" show >/dev/null

@@ -4,7 +4,9 @@
 
 #include <sstream>
 
+#include "MemoryDecode.h"
 #include "Q9Ctl.h"
+#include "SimulatedMouse.h"
 #include "TestSupport.h"
 
 namespace q9 {
@@ -114,6 +116,92 @@ TEST_F(Q9CtlTest, UsageErrors) {
   EXPECT_EQ(Run({}), 2);
   EXPECT_EQ(Run({"--help"}), 0);
   EXPECT_NE(out.str().find("export"), std::string::npos);
+}
+
+TEST_F(Q9CtlTest, SetCommandsEditAndSaveTheProfile) {
+  ASSERT_EQ(Run({"set", "button", "4", "Single Key...", "F5", "--profile", "3"}), 0) << err.str();
+  ASSERT_EQ(Run({"set", "button", "5", "Combo Key...", "Ctrl+Shift", "A", "--profile", "3"}), 0) << err.str();
+  ASSERT_EQ(Run({"set", "button", "6", "Mute", "--profile", "3", "--group", "1"}), 0) << err.str();
+  ASSERT_EQ(Run({"set", "button", "7", "Fire Key(Multi-Click)", "4", "120", "--profile", "3"}), 0) << err.str();
+  ASSERT_EQ(Run({"set", "cpi", "2", "4000", "--profile", "3"}), 0) << err.str();
+  ASSERT_EQ(Run({"set", "cpi-level", "1", "off", "--profile", "3"}), 0) << err.str();
+  ASSERT_EQ(Run({"set", "light", "--color", "00FF80", "--brightness", "high", "--profile", "3"}), 0) << err.str();
+  ASSERT_EQ(Run({"set", "report-rate", "1000"}), 0) << err.str();
+  ASSERT_EQ(Run({"set", "mode2", "3"}), 0) << err.str();
+  ASSERT_EQ(Run({"show", "--json", "--profile", "3"}), 0) << err.str();
+  const auto doc = nlohmann::json::parse(out.str());
+  const auto& p = doc["profiles"][0];
+  EXPECT_EQ(p["buttonGroups"]["plain"][3]["key"]["name"], "F5");
+  EXPECT_EQ(p["buttonGroups"]["plain"][4]["combo"]["text"], "Ctrl+Shift+A");
+  EXPECT_EQ(p["buttonGroups"]["alt"][5]["function"], "Mute");
+  EXPECT_EQ(p["buttonGroups"]["plain"][5]["function"], "DPI Switch") << "the Alt edit stays in the Alt group";
+  EXPECT_EQ(p["buttonGroups"]["plain"][6]["fireKey"]["clicks"], 4);
+  EXPECT_EQ(p["cpiLevels"][1]["cpiX"], 4000);
+  EXPECT_EQ(p["cpiLevels"][0]["enabled"], false);
+  EXPECT_EQ(p["currentCpiLevel"], 2);
+  EXPECT_EQ(p["light"]["color"], "#00FF80");
+  EXPECT_EQ(p["light"]["brightness"], "high");
+  EXPECT_EQ(p["reportRateHz"], 1000);
+  EXPECT_EQ(doc["settings"]["mode2Profile"], 3);
+  ASSERT_EQ(Run({"show", "--json", "--profile", "0"}), 0);
+  EXPECT_EQ(nlohmann::json::parse(out.str())["profiles"][0]["reportRateHz"], 1000) << "the rate is in every profile";
+}
+
+TEST_F(Q9CtlTest, BadSetArgumentsChangeNothing) {
+  ASSERT_EQ(Run({"show"}), 0);
+  const auto storedNames = StoredNames();
+  const std::vector<std::vector<std::string>> bad = {
+      {"set", "button", "9", "Click"},
+      {"set", "button", "1", "Klick"},
+      {"set", "button", "1", "Single Key...", "NOSUCHKEY"},
+      {"set", "button", "1", "Single Key..."},
+      {"set", "button", "1", "Fire Key(Multi-Click)", "31", "60"},
+      {"set", "button", "1", "Fire Key(Multi-Click)", "3", "9"},
+      {"set", "button", "1", "Macro Keys...", "none"},
+      {"set", "button", "1", "Click", "extra"},
+      {"set", "cpi", "1", "1000"},
+      {"set", "report-rate", "400"},
+      {"set", "light", "--color", "red"},
+      {"set", "light"},
+  };
+  for (const auto& command : bad) {
+    EXPECT_EQ(Run(command), 1) << command[1] << " " << command.back();
+    EXPECT_FALSE(err.str().empty());
+  }
+  EXPECT_EQ(StoredNames(), storedNames) << "no profile was saved";
+  for (int level : {2, 3, 4}) ASSERT_EQ(Run({"set", "cpi-level", std::to_string(level), "off"}), 0);
+  EXPECT_EQ(Run({"set", "cpi-level", "1", "off"}), 1) << "the last level stays on";
+}
+
+TEST_F(Q9CtlTest, ApplyToTheSimulatedMouse) {
+  const std::string memory = files.str("mouse.bin");
+  ASSERT_EQ(Run({"set", "button", "1", "Right Click"}), 0);
+  ASSERT_EQ(Run({"apply", "--simulate", "--sim-memory", memory, "--mode", "2"}), 0) << err.str();
+  EXPECT_NE(out.str().find("applied"), std::string::npos);
+  SimulatedMouse mouse;
+  ASSERT_TRUE(mouse.LoadImage(test::ReadFile(memory)));
+  const auto decoded = DecodeMemory(mouse.Memory(), mouse.CurrentState());
+  EXPECT_EQ(decoded["locations"][0]["buttonGroups"]["plain"][0]["function"], "Right Click");
+  EXPECT_EQ(decoded["activeLocation"], 1);
+  EXPECT_EQ(StoredNames().size(), 6u) << "apply saves everything";
+}
+
+TEST_F(Q9CtlTest, ApplyAndDeviceWithoutAMouseFail) {
+  const std::string deviceDir = files.str();
+  EXPECT_EQ(Run({"--device-dir", deviceDir, "apply"}), 1);
+  EXPECT_NE(err.str().find("Please connect your mouse"), std::string::npos) << err.str();
+  EXPECT_EQ(Run({"--device-dir", deviceDir, "device"}), 1);
+  EXPECT_NE(out.str().find("not present"), std::string::npos);
+}
+
+TEST_F(Q9CtlTest, KeysListsBothTables) {
+  ASSERT_EQ(Run({"keys", "--json"}), 0);
+  const auto doc = nlohmann::json::parse(out.str());
+  ASSERT_EQ(doc["keys"].size(), 255u);
+  ASSERT_EQ(doc["extendedKeys"].size(), 255u);
+  EXPECT_EQ(doc["keys"][65]["name"], "A");
+  EXPECT_EQ(doc["keys"][65]["hid"], 4);
+  EXPECT_EQ(doc["extendedKeys"][13]["hid"], 88);
 }
 
 TEST_F(Q9CtlTest, ExportIntoAMissingDeepFolderFails) {

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "input/uiKeyCode.h"
 #include "model/ButtonFunctionTable.h"
 #include "model/CpiStepTable.h"
 #include "model/MemoryLocations.h"
@@ -19,15 +20,9 @@ const char* const kLevelNames[4] = {"off", "low", "middle", "high"};
 
 std::string LevelName(int level) { return level >= 0 && level < 4 ? kLevelNames[level] : std::to_string(level); }
 
-std::string ModifierText(int modifiers) {
-  std::string text;
-  const std::pair<int, const char*> names[] = {{2, "Ctrl"}, {1, "Alt"}, {4, "Shift"}, {8, "Win"}};
-  for (const auto& [bit, name] : names)
-    if (modifiers & bit) text += std::string(text.empty() ? "" : "+") + name;
-  return text;
+json KeyOf(int vk, int extended) {
+  return json{{"vk", vk}, {"extended", extended != 0}, {"name", VKToKeyName(vk, extended)}};
 }
-
-json KeyOf(int vk, int extended) { return json{{"vk", vk}, {"extended", extended != 0}}; }
 
 std::string HexColor(const TLEDCONFIG& light) {
   char text[8];
@@ -41,7 +36,7 @@ json DescribeMacroStep(const TMACROENTRY& step) {
   switch (step.nEntryType) {
     case kMacroEntryKey:
       return {{"type", "key"}, {"action", step.nEntryState ? "press" : "release"}, {"vk", step.nValueLo},
-              {"extended", step.nValueHi != 0}};
+              {"extended", step.nValueHi != 0}, {"name", VKToKeyName(step.nValueLo, step.nValueHi)}};
     case kMacroEntryMouse: {
       const char* button = step.nValueLo == 1 ? "left" : step.nValueLo == 2 ? "right" : step.nValueLo == 4 ? "middle" : "?";
       return {{"type", "mouse"}, {"action", step.nEntryState ? "press" : "release"}, {"button", button}};
@@ -55,20 +50,15 @@ json DescribeMacroStep(const TMACROENTRY& step) {
 
 std::string StepText(const json& step) {
   const std::string type = step["type"];
-  if (type == "key") return std::string(step["action"]) + " key " + std::to_string(int(step["vk"]));
+  if (type == "key") return std::string(step["action"]) + " " + std::string(step["name"]);
   if (type == "mouse") return std::string(step["action"]) + " " + std::string(step["button"]);
   if (type == "delay") return "wait " + std::to_string(int(step["ms"])) + " ms";
   return "unknown step " + std::to_string(int(step["code"]));
 }
 
 std::string ButtonDetail(const json& b) {
-  if (b.contains("key")) return " (vk " + std::to_string(int(b["key"]["vk"])) + ")";
-  if (b.contains("combo")) {
-    const json& c = b["combo"];
-    std::string text = " (" + std::string(c["modifiers"]);
-    for (const json& key : c["keys"]) text += (text.size() > 2 ? "+vk " : "vk ") + std::to_string(int(key["vk"]));
-    return text + ")";
-  }
+  if (b.contains("key")) return " (" + std::string(b["key"]["name"]) + ")";
+  if (b.contains("combo")) return " (" + std::string(b["combo"]["text"]) + ")";
   if (b.contains("fireKey"))
     return " (" + std::to_string(int(b["fireKey"]["clicks"])) + " clicks, " + std::to_string(int(b["fireKey"]["delayMs"])) +
            " ms apart)";
@@ -107,7 +97,10 @@ json DescribeButton(const TBUTTONFUNCINFO& button) {
       const TCOMBOKEYINFO& c = button.ComboKeyInfo;
       json keys = json::array({KeyOf(c.nKeyValue1, c.nKey1Extended)});
       if (c.nKeyValue2) keys.push_back(KeyOf(c.nKeyValue2, c.nKey2Extended));
-      b["combo"] = {{"modifiers", ModifierText(c.nModifier)}, {"modifierBits", c.nModifier}, {"keys", keys}};
+      b["combo"] = {{"text", ComboKeyText(c)},
+                    {"modifiers", ModifierToText(static_cast<std::uint8_t>(c.nModifier))},
+                    {"modifierBits", c.nModifier},
+                    {"keys", keys}};
       break;
     }
     case kFunctionFireKey:

@@ -4,6 +4,8 @@
 
 #include <filesystem>
 
+#include "CtlOptions.h"
+#include "DeviceCommands.h"
 #include "ProfileReport.h"
 #include "app/DataModule.h"
 #include "platform/Backends.h"
@@ -13,18 +15,6 @@ namespace q9 {
 
 namespace {
 
-struct Options {
-  std::string storeFolder;
-  bool json = false;
-  int profile = -1;
-  int profileArg = 0;
-  std::string file;
-};
-
-class CommandFailed : public std::runtime_error {
- public:
-  using std::runtime_error::runtime_error;
-};
 
 /// Paths are made absolute, so a bare file name means one in the current folder.
 std::string AbsolutePath(const std::string& file) {
@@ -33,7 +23,7 @@ std::string AbsolutePath(const std::string& file) {
   return ec ? file : Utf8FromPath(absolute);
 }
 
-void Show(TDM& dm, const Options& o, std::ostream& out) {
+int Show(TDM& dm, const Options& o, std::ostream& out) {
   nlohmann::json profiles = nlohmann::json::array();
   const auto profile = std::make_unique<TMouseProfileInfoEasyShiftEx>();
   for (int i = 0; i < kGameProfileCount; ++i) {
@@ -44,22 +34,24 @@ void Show(TDM& dm, const Options& o, std::ostream& out) {
   const nlohmann::json settings = DescribeSettings(dm.FAllProfileSettingInfo);
   if (o.json) {
     out << nlohmann::json{{"settings", settings}, {"profiles", profiles}}.dump(2) << "\n";
-    return;
+    return 0;
   }
   PrintSettings(out, settings);
   for (const auto& p : profiles) PrintProfile(out, p);
+  return 0;
 }
 
-void Export(TDM& dm, const Options& o, std::ostream& out) {
+int Export(TDM& dm, const Options& o, std::ostream& out) {
   dm.SwitchToProfile(o.profileArg, 0);
   const std::string path = AbsolutePath(o.file);
   if (!dm.SaveCurrentProfileInfoToFile(path))
     throw CommandFailed("cannot export profile " + std::to_string(o.profileArg) + ": " +
                         dm.ProfileComponent(o.profileArg).LastError());
   out << "exported profile " << o.profileArg << " to " << path << "\n";
+  return 0;
 }
 
-void Import(TDM& dm, const Options& o, std::ostream& out) {
+int Import(TDM& dm, const Options& o, std::ostream& out) {
   dm.SwitchToProfile(o.profileArg, 0);
   const std::string path = AbsolutePath(o.file);
   if (!dm.LoadCurrentProfileInfoFromFile(path))
@@ -70,17 +62,17 @@ void Import(TDM& dm, const Options& o, std::ostream& out) {
     throw CommandFailed("imported, but cannot save profile " + std::to_string(o.profileArg) + ": " +
                         dm.ProfileComponent(o.profileArg).LastError());
   out << "imported " << path << " into profile " << o.profileArg << "\n";
+  return 0;
 }
 
-void Reset(TDM& dm, const Options& o, std::ostream& out) {
+int Reset(TDM& dm, const Options& o, std::ostream& out) {
   dm.RestoreProfileInfoToDefault(o.profileArg);
   if (!dm.SaveProfileInfoToRegistry(o.profileArg))
     throw CommandFailed("cannot save profile " + std::to_string(o.profileArg) + ": " +
                         dm.ProfileComponent(o.profileArg).LastError());
   out << "profile " << o.profileArg << " reset to factory settings\n";
+  return 0;
 }
-
-using Command = void (*)(TDM&, const Options&, std::ostream&);
 
 }  // namespace
 
@@ -111,6 +103,11 @@ int RunQ9Ctl(int argc, const char* const* argv, std::ostream& out, std::ostream&
   reset->add_option("profile", o.profileArg, "Game profile (0-4)")->required()->check(profileRange);
   reset->callback([&] { command = Reset; });
 
+  AddDeviceCommands(app, o, command);
+  app.add_option("--device-dir", o.deviceFolder, "Folder of the driver socket (default $Q9_DEVICE_DIR, $XDG_RUNTIME_DIR or /tmp)");
+  app.add_option("--config", o.configFile, "The driver configuration file (default config.ini beside q9ctl)");
+  if (argc > 0) o.programPath = argv[0];
+
   try {
     app.parse(argc, argv);
   } catch (const CLI::CallForHelp&) {
@@ -128,8 +125,7 @@ int RunQ9Ctl(int argc, const char* const* argv, std::ostream& out, std::ostream&
     const auto store = MakeRegistryStore(o.storeFolder.empty() ? std::filesystem::path() : PathFromUtf8(o.storeFolder));
     const auto locale = MakeSystemLocale();
     const auto dm = CreateDataModule(*store, *locale);
-    command(*dm, o, out);
-    return 0;
+    return command(*dm, o, out);
   } catch (const std::exception& e) {
     err << "q9ctl: " << e.what() << "\n";
     return 1;
