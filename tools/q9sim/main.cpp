@@ -33,7 +33,8 @@ int Serve(const q9::SimServerOptions& options) {
   std::cout << "q9sim: serving the mouse on " << server.SocketPath().string() << std::endl;
   server.Run();
   running = nullptr;
-  std::cout << "q9sim: device removed after " << mouse.CurrentState().frames << " frames" << std::endl;
+  std::cout << "q9sim: " << (mouse.Present() ? "stopped" : "device removed") << " after " << mouse.CurrentState().frames
+            << " frames" << std::endl;
   return 0;
 }
 
