@@ -13,8 +13,10 @@ linux_total=$(sed -n 's/.*tests passed, 0 tests failed out of \([0-9]*\).*/\1/p'
 rm -f "$ctest_log"
 
 echo "== Windows build (MinGW) and its tests (Wine)"
+# -O2: GCC 12's -O3 reports false overlaps and over-reads inside inlined standard library code.
 cmake -S "$root" -B "$windows_build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" \
-  -DCMAKE_BUILD_TYPE=Release -DQ9_WERROR=ON -DQ9_BUILD_TESTS=ON -DQ9_BUILD_BENCH=OFF >/dev/null
+  -DCMAKE_BUILD_TYPE=Release -DCMAKE_CXX_FLAGS_RELEASE="-O2 -DNDEBUG" -DQ9_WERROR=ON -DQ9_BUILD_TESTS=ON \
+  -DQ9_BUILD_BENCH=OFF >/dev/null
 cmake --build "$windows_build" --parallel "$(nproc)"
 
 prefix=$(mktemp -d)

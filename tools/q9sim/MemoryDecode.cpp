@@ -15,11 +15,17 @@ namespace {
 const char* const kGroupNames[4] = {"plain", "alt", "ctrl", "shift"};
 
 
+// Appends "+part" (or just "part" to an empty text).
+void AppendPart(std::string& text, const std::string& part) {
+  if (!text.empty()) text += '+';
+  text += part;
+}
+
 std::string ModifierNames(int hidModifier) {
   std::string text;
   const std::pair<int, const char*> bits[] = {{1, "Ctrl"}, {2, "Shift"}, {4, "Alt"}, {8, "Win"}};
   for (const auto& [bit, name] : bits)
-    if (hidModifier & bit) text += std::string(text.empty() ? "" : "+") + name;
+    if (hidModifier & bit) AppendPart(text, name);
   return text;
 }
 
@@ -91,7 +97,7 @@ json DecodeEntry(std::span<const std::uint8_t> m, int location, int group, int b
     case 15: {
       std::string keys = ModifierNames(e[1]);
       for (int k : {e[2], e[3]})
-        if (k) keys += (keys.empty() ? "" : "+") + HidUsageName(k, false);
+        if (k) AppendPart(keys, HidUsageName(k, false));
       name("Combo Key");
       entry["keys"] = keys;
       break;
