@@ -1,5 +1,7 @@
 #include "components/uiCommandSetting.h"
 
+#include "model/AsciiText.h"
+
 #include <algorithm>
 
 namespace q9 {
@@ -8,11 +10,6 @@ namespace {
 
 // ASCII folding is exact here: the default names are ASCII, and no other character folds to one
 // of their letters.
-char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool SameText(std::string_view a, std::string_view b) {
-  return std::ranges::equal(a, b, [](char x, char y) { return LowerAscii(x) == LowerAscii(y); });
-}
 
 }  // namespace
 
@@ -45,7 +42,7 @@ void TuiCommands::Assign(const TuiCommands& source) {
 std::string TuiCommands::DefaultName() const {
   for (int n = 1;; ++n) {
     const std::string candidate = "Command" + std::to_string(n);
-    const bool taken = std::ranges::any_of(items_, [&](const auto& item) { return SameText(item->Name(), candidate); });
+    const bool taken = std::ranges::any_of(items_, [&](const auto& item) { return EqualsIgnoringAsciiCase(item->Name(), candidate); });
     if (!taken) return candidate;
   }
 }

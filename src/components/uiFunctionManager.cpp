@@ -1,5 +1,7 @@
 #include "components/uiFunctionManager.h"
 
+#include "model/AsciiText.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -9,11 +11,6 @@ namespace {
 
 // ASCII folding is exact here: the default names are ASCII, and no other character folds to one
 // of their letters.
-char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool SameText(std::string_view a, std::string_view b) {
-  return std::ranges::equal(a, b, [](char x, char y) { return LowerAscii(x) == LowerAscii(y); });
-}
 
 std::string DefaultItemName(std::uint32_t n) { return "Item" + std::to_string(n); }
 
@@ -86,7 +83,7 @@ TuiFunctionItem& TuiFunctions::Append() {
 
 bool TuiFunctions::NumberTaken(std::uint32_t n) const {
   const std::string name = DefaultItemName(n);
-  return std::ranges::any_of(items_, [&](const auto& item) { return item->FItemID == n || SameText(item->FName, name); });
+  return std::ranges::any_of(items_, [&](const auto& item) { return item->FItemID == n || EqualsIgnoringAsciiCase(item->FName, name); });
 }
 
 }  // namespace q9

@@ -8,6 +8,9 @@
 #include <optional>
 #include <system_error>
 
+#include "model/AsciiText.h"
+#include "model/WideText.h"
+
 namespace q9 {
 
 namespace {
@@ -19,8 +22,6 @@ constexpr std::string_view kUtf16LeBom = "\xFF\xFE";
 constexpr std::string_view kUtf16BeBom = "\xFE\xFF";
 constexpr std::string_view kBlanks = " \t\v\f";
 constexpr std::string_view kLineEnds = "\r\n";
-
-char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
 std::string_view Trim(std::string_view text) {
   const auto first = text.find_first_not_of(kBlanks);
@@ -34,54 +35,22 @@ std::string_view Unquote(std::string_view value) {
   return value;
 }
 
-void AppendUtf8(std::string& out, char32_t c) {
-  if (c < 0x80) {
-    out += static_cast<char>(c);
-  } else if (c < 0x800) {
-    out += static_cast<char>(0xC0 | (c >> 6));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  } else if (c < 0x10000) {
-    out += static_cast<char>(0xE0 | (c >> 12));
-    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (c >> 18));
-    out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (c & 0x3F));
+// UTF-16 bytes (without their byte order mark) as UTF-8; an odd last byte is dropped.
+std::string Utf8FromUtf16Bytes(std::string_view bytes, bool bigEndian) {
+  std::u16string units(bytes.size() / 2, u'\0');
+  for (std::size_t i = 0; i < units.size(); ++i) {
+    const auto first = static_cast<unsigned char>(bytes[2 * i]);
+    const auto second = static_cast<unsigned char>(bytes[2 * i + 1]);
+    units[i] = static_cast<char16_t>(bigEndian ? (first << 8 | second) : (second << 8 | first));
   }
-}
-
-// UTF-16 text (without its byte order mark) as UTF-8; a stray surrogate becomes U+FFFD and an odd
-// last byte is dropped.
-std::string Utf8FromUtf16(std::string_view bytes, bool bigEndian) {
-  auto unit = [&](std::size_t i) -> char16_t {
-    const auto first = static_cast<unsigned char>(bytes[i]);
-    const auto second = static_cast<unsigned char>(bytes[i + 1]);
-    return static_cast<char16_t>(bigEndian ? (first << 8 | second) : (second << 8 | first));
-  };
-  std::string out;
-  out.reserve(bytes.size());
-  const std::size_t units = bytes.size() / 2;
-  for (std::size_t i = 0; i < units; ++i) {
-    const char16_t u = unit(2 * i);
-    const bool high = u >= 0xD800 && u <= 0xDBFF;
-    const char16_t next = i + 1 < units ? unit(2 * (i + 1)) : 0;
-    if (high && next >= 0xDC00 && next <= 0xDFFF) {
-      AppendUtf8(out, 0x10000 + ((char32_t(u) - 0xD800) << 10) + (char32_t(next) - 0xDC00));
-      ++i;
-    } else {
-      AppendUtf8(out, (u >= 0xD800 && u <= 0xDFFF) ? U'\uFFFD' : char32_t(u));
-    }
-  }
-  return out;
+  return Utf8FromUtf16(units);
 }
 
 // The text to read as UTF-8: the byte order mark removed, UTF-16 converted.
 std::string DecodedText(std::string_view bytes) {
   if (bytes.starts_with(kUtf8Bom)) return std::string(bytes.substr(kUtf8Bom.size()));
-  if (bytes.starts_with(kUtf16LeBom)) return Utf8FromUtf16(bytes.substr(kUtf16LeBom.size()), false);
-  if (bytes.starts_with(kUtf16BeBom)) return Utf8FromUtf16(bytes.substr(kUtf16BeBom.size()), true);
+  if (bytes.starts_with(kUtf16LeBom)) return Utf8FromUtf16Bytes(bytes.substr(kUtf16LeBom.size()), false);
+  if (bytes.starts_with(kUtf16BeBom)) return Utf8FromUtf16Bytes(bytes.substr(kUtf16BeBom.size()), true);
   return std::string(bytes);
 }
 
@@ -117,11 +86,6 @@ std::optional<int> LeadingInteger(std::string_view text) {
 }
 
 }  // namespace
-
-bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b) {
-  return std::equal(a.begin(), a.end(), b.begin(), b.end(),
-                    [](char x, char y) { return LowerAscii(x) == LowerAscii(y); });
-}
 
 bool IniFile::LessIgnoringAsciiCase::operator()(std::string_view a, std::string_view b) const {
   return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {

@@ -20,13 +20,12 @@
 #include <string>
 #include <string_view>
 
+#include "model/AsciiText.h"
+
 namespace q9 {
 
 /// The bytes of a file that are read; the rest is ignored.
 inline constexpr std::size_t kLargestIniText = 1024 * 1024;
-
-/// Whether two texts are equal when ASCII letter case is ignored (other bytes compare exactly).
-bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b);
 
 class IniFile {
  public:

@@ -342,7 +342,7 @@ bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
   return text.size() >= prefix.size() && EqualsNoCase(text.substr(0, prefix.size()), prefix);
 }
 
-// Placeholder descriptions name no key, and many rows share them.
+// Default-row descriptions name no key, and many rows share them.
 bool HasFindableDescription(const TKeyboardInfoTable& row) {
   const std::string_view description = row.KeyDescription;
   return !description.empty() && description != "Undefined" && !description.starts_with("UNDEFINED_");
