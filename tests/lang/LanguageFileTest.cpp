@@ -1,0 +1,123 @@
+#include <gtest/gtest.h>
+
+#include "TestSupport.h"
+#include "lang/LanguageFile.h"
+
+namespace q9 {
+namespace {
+
+using test::Bytes;
+
+LanguageResources ThreeLanguages() {
+  LanguageResources r;
+  r.originals = {"APPLY", "Save", "Warning!", "Ratio"};
+  r.languages = {{"0409", {}},
+                 {"0804", {{"APPLY", "应用"}, {"Save", ""}, {"Warning!", "警告！"}, {"Ratio", "甲=乙"}}},
+                 {"0404", {{"APPLY", "套用"}, {"Warning!", "警告！"}}}};
+  return r;
+}
+
+void AppendInt32(Bytes& b, std::int32_t v) {
+  for (int i = 0; i < 4; ++i) b.push_back(static_cast<std::uint8_t>(static_cast<std::uint32_t>(v) >> (8 * i)));
+}
+
+TEST(LanguageFile, RoundTripAndLookups) {
+  const Bytes bytes = SerializeLanguageFile(ThreeLanguages());
+  LanguageResources read;
+  std::string error;
+  ASSERT_TRUE(ParseLanguageFile(bytes, read, error)) << error;
+  EXPECT_EQ(read.originals, ThreeLanguages().originals);
+  ASSERT_EQ(read.languages.size(), 3u);
+  EXPECT_EQ(read.languages[1].translations, ThreeLanguages().languages[1].translations)
+      << "a translation may hold '=': the first one separates it from its original";
+  EXPECT_EQ(SerializeLanguageFile(read), bytes);
+  EXPECT_EQ(GetLanguageIndexByShortID(read, "0804"), 1);
+  EXPECT_EQ(GetLanguageIndexByShortID(read, "US"), -1);
+  EXPECT_EQ(GetLanguageShortIDByIndex(read, 2), "0404");
+  EXPECT_EQ(GetLanguageShortIDByIndex(read, 3), "");
+  EXPECT_EQ(GetLanguageShortIDByIndex(read, -1), "");
+}
+
+TEST(LanguageFile, TheLayoutIsLengthPrefixedUtf16) {
+  LanguageResources r;
+  r.originals = {"A", "B"};
+  r.languages = {{"X", {{"A", "\xC3\xA9"}}}};
+  Bytes expected;
+  AppendInt32(expected, 4);
+  for (char16_t u : std::u16string(u"A\r\nB")) expected.insert(expected.end(), {std::uint8_t(u), 0});
+  AppendInt32(expected, 1);
+  AppendInt32(expected, 1);
+  expected.insert(expected.end(), {'X', 0});
+  AppendInt32(expected, 3);
+  expected.insert(expected.end(), {'A', 0, '=', 0, 0xE9, 0});
+  EXPECT_EQ(SerializeLanguageFile(r), expected);
+}
+
+TEST(LanguageFile, TranslationRule) {
+  const LanguageResources r = ThreeLanguages();
+  const TLanguageResource* chinese = &r.languages[1];
+  EXPECT_EQ(TranslateText(chinese, "APPLY"), "应用");
+  EXPECT_EQ(TranslateText(chinese, "Save"), "Save") << "an empty translation leaves the text";
+  EXPECT_EQ(TranslateText(chinese, "apply"), "apply") << "case-sensitive";
+  EXPECT_EQ(TranslateText(chinese, "Other"), "Other");
+  EXPECT_EQ(TranslateText(chinese, ""), "");
+  EXPECT_EQ(TranslateText(chinese, "Ratio"), "甲=乙");
+  EXPECT_EQ(TranslateText(nullptr, "APPLY"), "APPLY");
+  EXPECT_EQ(OriginalOfText(chinese, "警告！"), "Warning!");
+  EXPECT_EQ(OriginalOfText(chinese, "Save"), "Save");
+}
+
+TEST(LanguageFile, ZeroLanguagesStillLoadTheOriginals) {
+  LanguageResources r;
+  r.originals = {"OK"};
+  LanguageResources read;
+  std::string error;
+  ASSERT_TRUE(ParseLanguageFile(SerializeLanguageFile(r), read, error));
+  EXPECT_EQ(read.originals, r.originals);
+  EXPECT_TRUE(read.languages.empty());
+}
+
+// Every cut-off copy of a good file, and files with hostile numbers, are refused whole.
+TEST(LanguageFile, DamagedFilesAreRefusedAndChangeNothing) {
+  const Bytes good = SerializeLanguageFile(ThreeLanguages());
+  LanguageResources kept;
+  kept.originals = {"kept"};
+  std::string error;
+  for (std::size_t size = 0; size < good.size(); ++size) {
+    LanguageResources out = kept;
+    ASSERT_FALSE(ParseLanguageFile({good.data(), size}, out, error)) << size;
+    ASSERT_EQ(out.originals, kept.originals);
+  }
+  Bytes negative;
+  AppendInt32(negative, -1);
+  Bytes huge;
+  AppendInt32(huge, 0x7FFFFFFF);
+  Bytes manyLanguages;
+  AppendInt32(manyLanguages, 0);
+  AppendInt32(manyLanguages, 0x7FFFFFFF);
+  Bytes negativeCount;
+  AppendInt32(negativeCount, 0);
+  AppendInt32(negativeCount, -5);
+  for (const Bytes& bad : {negative, huge, manyLanguages, negativeCount}) {
+    LanguageResources out = kept;
+    EXPECT_FALSE(ParseLanguageFile(bad, out, error));
+    EXPECT_FALSE(error.empty());
+    EXPECT_EQ(out.originals, kept.originals);
+  }
+}
+
+TEST(LanguageFile, LoadRefusesMissingAndOversizedFiles) {
+  test::TempFolder folder;
+  LanguageResources out;
+  std::string error;
+  EXPECT_FALSE(LoadLanguageFile(folder.path() / "ui.local", out, error));
+  EXPECT_FALSE(LoadLanguageFile(folder.path(), out, error)) << "a folder";
+  test::WriteFile(folder.path() / "ui.local", SerializeLanguageFile(ThreeLanguages()));
+  ASSERT_TRUE(LoadLanguageFile(folder.path() / "ui.local", out, error)) << error;
+  EXPECT_EQ(out.languages.size(), 3u);
+  std::filesystem::resize_file(folder.path() / "ui.local", kLargestLanguageFile + 1);
+  EXPECT_FALSE(LoadLanguageFile(folder.path() / "ui.local", out, error));
+}
+
+}  // namespace
+}  // namespace q9
