@@ -11,7 +11,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   libcli11-dev nlohmann-json3-dev
   g++-mingw-w64-x86-64-posix wine64
-  clang libclang-rt-14-dev
+  clang libclang-rt-14-dev xvfb xauth
 )
 
 missing=()

@@ -7,10 +7,12 @@
 #include "platform/windows/WinRegistryStore.h"
 #include "platform/windows/WinSingleInstanceLock.h"
 #include "platform/windows/WinSystemLocale.h"
+#include "platform/windows/WinWindowMessaging.h"
 #else
 #include "platform/posix/PosixDriverTransport.h"
 #include "platform/posix/PosixSingleInstanceLock.h"
 #include "platform/posix/PosixSystemLocale.h"
+#include "platform/posix/PosixWindowMessaging.h"
 #endif
 
 namespace q9 {
@@ -25,6 +27,7 @@ std::unique_ptr<SystemLocale> MakeSystemLocale() { return std::make_unique<WinSy
 std::unique_ptr<DriverTransport> MakeDriverTransport(const std::filesystem::path&) {
   return std::make_unique<WinDriverTransport>();
 }
+std::unique_ptr<WindowMessaging> MakeWindowMessaging() { return std::make_unique<WinWindowMessaging>(); }
 #else
 std::unique_ptr<RegistryStore> MakeRegistryStore(const std::filesystem::path& storeFolder) {
   return std::make_unique<FileRegistryStore>(storeFolder.empty() ? FileRegistryStore::DefaultStoreFolder()
@@ -35,6 +38,7 @@ std::unique_ptr<SystemLocale> MakeSystemLocale() { return std::make_unique<Posix
 std::unique_ptr<DriverTransport> MakeDriverTransport(const std::filesystem::path& deviceFolder) {
   return std::make_unique<PosixDriverTransport>(deviceFolder);
 }
+std::unique_ptr<WindowMessaging> MakeWindowMessaging() { return std::make_unique<PosixWindowMessaging>(); }
 #endif
 
 }  // namespace q9

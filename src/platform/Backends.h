@@ -8,6 +8,7 @@
 #include "platform/RegistryStore.h"
 #include "platform/SingleInstanceLock.h"
 #include "platform/SystemLocale.h"
+#include "platform/WindowMessaging.h"
 
 namespace q9 {
 
@@ -17,5 +18,6 @@ std::unique_ptr<SingleInstanceLock> MakeSingleInstanceLock();
 std::unique_ptr<SystemLocale> MakeSystemLocale();
 /// The driver; `deviceFolder` names where the driver socket lives on POSIX systems.
 std::unique_ptr<DriverTransport> MakeDriverTransport(const std::filesystem::path& deviceFolder = {});
+std::unique_ptr<WindowMessaging> MakeWindowMessaging();
 
 }  // namespace q9

@@ -10,6 +10,7 @@
 #include "platform/windows/WinRegistryStore.h"
 #include "platform/windows/WinSingleInstanceLock.h"
 #include "platform/windows/WinSystemLocale.h"
+#include "platform/windows/WinWindowMessaging.h"
 
 namespace q9 {
 namespace {
@@ -84,6 +85,23 @@ TEST(WinSystemLocale, LanguageIdsAreFourHexDigits) {
 TEST(WinDriverTransport, AMissingDriverDeviceMeansNoMouse) {
   EXPECT_EQ(WinDriverTransport().Open("q9test-no-such-device", false), nullptr);
   EXPECT_EQ(WinDriverTransport().Open("q9test-no-such-device", true), nullptr);
+}
+
+TEST(WinWindowMessaging, SendReachesTheListeningWindowByClass) {
+  const std::string windowClass = "q9test-window-" + std::to_string(GetCurrentProcessId());
+  WinWindowMessaging window;
+  WinWindowMessaging other;
+  EXPECT_FALSE(other.FindWindowOfClass(windowClass));
+  ASSERT_TRUE(window.Listen(windowClass, "QVGM_CONFIG", [](const WindowMessage& m) {
+    return static_cast<std::intptr_t>(m.message == MSG_LANGUAGE_REAPPLY ? m.wParam + 1 : 0);
+  }, {}));
+  EXPECT_TRUE(other.FindWindowOfClass(windowClass));
+  std::intptr_t result = 0;
+  EXPECT_TRUE(other.Send(windowClass, {MSG_LANGUAGE_REAPPLY, 41, 0}, result));
+  EXPECT_EQ(result, 42);
+  window.StopListening();
+  EXPECT_FALSE(other.FindWindowOfClass(windowClass));
+  EXPECT_FALSE(other.Post(windowClass, {MSG_CONFIG_CLOSE, 0, 0}));
 }
 
 TEST(WinDurableFile, ReplacesWholeAndKeepsTheOldFileOnFailure) {
