@@ -9,7 +9,7 @@ build=${Q9_BUILD_DIR:-$root/build}
 packages=(
   build-essential cmake ninja-build pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
-  libcli11-dev nlohmann-json3-dev
+  libcli11-dev nlohmann-json3-dev libudev-dev
   g++-mingw-w64-x86-64-posix wine64
   clang libclang-rt-14-dev xvfb xauth
 )

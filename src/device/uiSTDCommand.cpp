@@ -15,8 +15,15 @@ TuiSTDCommand::TuiSTDCommand(DriverTransport& transport, Scheduler& scheduler, c
 }
 
 TuiSTDCommand::~TuiSTDCommand() {
+  FHIDEvent.reset();
   if (FTimerToStartMonitor) scheduler_.StopTimer(FTimerToStartMonitor);
   StopReaders();
+}
+
+void TuiSTDCommand::AttachNotifications(DeviceNotifications& notifications) {
+  FHIDEvent = std::make_unique<TuiHIDEvent>(notifications, scheduler_);
+  FHIDEvent->OnDeviceArrival = [this] { HandleDeviceArrival(); };
+  FHIDEvent->OnDeviceRemove = [this] { HandleDeviceRemoval(); };
 }
 
 std::uint32_t TuiSTDCommand::DeviceRW(void* Buffer, int Count, std::uint32_t IoControlCode) {

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "device/DeviceConfig.h"
+#include "device/uiHIDEvent.h"
 #include "platform/DriverTransport.h"
 #include "platform/Scheduler.h"
 
@@ -75,6 +76,11 @@ class TuiSTDCommand {
   };
   CallCounts Counts() const { return counts_; }
 
+  /// Creates the owned notification component on these notifications; its arrivals and removals
+  /// become this component's events.
+  void AttachNotifications(DeviceNotifications& notifications);
+  TuiHIDEvent* HIDEvent() { return FHIDEvent.get(); }
+
   /// The device notifications, delivered here by the notification component.
   void HandleDeviceArrival();
   void HandleDeviceRemoval();
@@ -113,6 +119,7 @@ class TuiSTDCommand {
   bool FGlobalEvent = false;
   bool FGlobalDataEvent[2] = {false, false};
   std::unique_ptr<DriverConnection> FHidOverlappedRead;
+  std::unique_ptr<TuiHIDEvent> FHIDEvent;
   std::thread readers_[2];
 };
 

@@ -3,13 +3,16 @@
 #include "platform/FileRegistryStore.h"
 
 #ifdef _WIN32
+#include "platform/windows/WinDeviceNotifications.h"
 #include "platform/windows/WinDriverTransport.h"
 #include "platform/windows/WinRegistryStore.h"
 #include "platform/windows/WinSingleInstanceLock.h"
 #include "platform/windows/WinSystemLocale.h"
 #include "platform/windows/WinWindowMessaging.h"
 #else
+#include "platform/DriverSocketProtocol.h"
 #include "platform/posix/PosixDriverTransport.h"
+#include "platform/posix/UdevDeviceNotifications.h"
 #include "platform/posix/PosixSingleInstanceLock.h"
 #include "platform/posix/PosixSystemLocale.h"
 #include "platform/posix/PosixWindowMessaging.h"
@@ -28,6 +31,9 @@ std::unique_ptr<DriverTransport> MakeDriverTransport(const std::filesystem::path
   return std::make_unique<WinDriverTransport>();
 }
 std::unique_ptr<WindowMessaging> MakeWindowMessaging() { return std::make_unique<WinWindowMessaging>(); }
+std::unique_ptr<DeviceNotifications> MakeDeviceNotifications(Scheduler&, const std::filesystem::path&, const std::string&) {
+  return std::make_unique<WinDeviceNotifications>();
+}
 #else
 std::unique_ptr<RegistryStore> MakeRegistryStore(const std::filesystem::path& storeFolder) {
   return std::make_unique<FileRegistryStore>(storeFolder.empty() ? FileRegistryStore::DefaultStoreFolder()
@@ -39,6 +45,11 @@ std::unique_ptr<DriverTransport> MakeDriverTransport(const std::filesystem::path
   return std::make_unique<PosixDriverTransport>(deviceFolder);
 }
 std::unique_ptr<WindowMessaging> MakeWindowMessaging() { return std::make_unique<PosixWindowMessaging>(); }
+std::unique_ptr<DeviceNotifications> MakeDeviceNotifications(Scheduler& scheduler, const std::filesystem::path& deviceFolder,
+                                                             const std::string& deviceName) {
+  return std::make_unique<UdevDeviceNotifications>(scheduler, deviceFolder.empty() ? DefaultDeviceFolder() : deviceFolder,
+                                                   deviceName);
+}
 #endif
 
 }  // namespace q9

@@ -4,7 +4,9 @@
 #include <filesystem>
 #include <memory>
 
+#include "platform/DeviceNotifications.h"
 #include "platform/DriverTransport.h"
+#include "platform/Scheduler.h"
 #include "platform/RegistryStore.h"
 #include "platform/SingleInstanceLock.h"
 #include "platform/SystemLocale.h"
@@ -19,5 +21,8 @@ std::unique_ptr<SystemLocale> MakeSystemLocale();
 /// The driver; `deviceFolder` names where the driver socket lives on POSIX systems.
 std::unique_ptr<DriverTransport> MakeDriverTransport(const std::filesystem::path& deviceFolder = {});
 std::unique_ptr<WindowMessaging> MakeWindowMessaging();
+/// Notifications of HID devices and of the driver's device `deviceName` (in `deviceFolder` on POSIX).
+std::unique_ptr<DeviceNotifications> MakeDeviceNotifications(Scheduler& scheduler, const std::filesystem::path& deviceFolder,
+                                                             const std::string& deviceName);
 
 }  // namespace q9

@@ -3,7 +3,8 @@
 //
 // Contract: every callback runs on the thread that owns the scheduler (the GUI thread), never
 // inside the call that scheduled it. A stopped timer never fires again; stopping an unknown or
-// finished timer does nothing.
+// finished timer does nothing. Post may be called from any thread; the timer calls only from the
+// scheduler's own thread.
 
 #include <functional>
 

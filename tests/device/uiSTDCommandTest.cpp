@@ -8,6 +8,7 @@
 
 #include "TestSupport.h"
 #include "device/uiSTDCommand.h"
+#include "platform/fake/FakeDeviceNotifications.h"
 #include "platform/fake/FakeDriverTransport.h"
 #include "platform/fake/ManualScheduler.h"
 
@@ -149,6 +150,49 @@ TEST(TuiThread, RunsOnAPrivateCopyAndNothingForSizeZero) {
   lock.unlock();
   std::this_thread::sleep_for(std::chrono::milliseconds(50));
   EXPECT_FALSE(called);
+}
+
+}  // namespace
+}  // namespace q9
+
+namespace q9 {
+namespace {
+
+TEST(TuiHIDEvent, StartupNoticesThenEveryArrivalAndRemoval) {
+  FakeDriverTransport driver;
+  ManualScheduler scheduler;
+  FakeDeviceNotifications notifications;
+  TuiSTDCommand channel(driver, scheduler, "/nonexistent/config.ini");
+  int arrivals = 0, removals = 0, changes = 0;
+  channel.OnDeviceArrialEvent = [&] { ++arrivals; };
+  channel.OnDeviceRemovalEvent = [&] { ++removals; };
+  channel.AttachNotifications(notifications);
+  channel.HIDEvent()->OnDeviceChange = [&] { ++changes; };
+  EXPECT_EQ(changes, 0) << "the device-change notice is posted, not delivered at once";
+  scheduler.RunPosted();
+  EXPECT_EQ(changes, 1);
+  scheduler.Advance(1499);
+  EXPECT_EQ(arrivals, 0);
+  scheduler.Advance(1);
+  EXPECT_EQ(arrivals, 1) << "one arrival 1.5 s after start, with no device attached";
+  scheduler.Advance(5000);
+  EXPECT_EQ(arrivals, 1) << "the start-up timer fires once";
+  notifications.Arrive();
+  notifications.Remove();
+  EXPECT_EQ(arrivals, 2);
+  EXPECT_EQ(removals, 1);
+}
+
+TEST(TuiHIDEvent, WithoutNotificationsOnlyTheStartupNoticesCome) {
+  ManualScheduler scheduler;
+  FakeDeviceNotifications notifications;
+  notifications.available = false;
+  TuiHIDEvent event(notifications, scheduler);
+  int arrivals = 0;
+  event.OnDeviceArrival = [&] { ++arrivals; };
+  EXPECT_FALSE(event.Registered());
+  scheduler.Advance(1500);
+  EXPECT_EQ(arrivals, 1);
 }
 
 }  // namespace

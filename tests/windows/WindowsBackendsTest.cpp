@@ -6,6 +6,7 @@
 
 #include "TestSupport.h"
 #include "platform/DurableFile.h"
+#include "platform/windows/WinDeviceNotifications.h"
 #include "platform/windows/WinDriverTransport.h"
 #include "platform/windows/WinRegistryStore.h"
 #include "platform/windows/WinSingleInstanceLock.h"
@@ -102,6 +103,15 @@ TEST(WinWindowMessaging, SendReachesTheListeningWindowByClass) {
   window.StopListening();
   EXPECT_FALSE(other.FindWindowOfClass(windowClass));
   EXPECT_FALSE(other.Post(windowClass, {MSG_CONFIG_CLOSE, 0, 0}));
+}
+
+TEST(WinDeviceNotifications, RegistersForTheHidInterfaceAndStopsCleanly) {
+  WinDeviceNotifications notifications;
+  int calls = 0;
+  EXPECT_TRUE(notifications.Start([&] { ++calls; }, [&] { ++calls; }));
+  EXPECT_EQ(calls, 0) << "nothing is delivered inside Start";
+  notifications.Stop();
+  EXPECT_TRUE(notifications.Start({}, {})) << "can start again";
 }
 
 TEST(WinDurableFile, ReplacesWholeAndKeepsTheOldFileOnFailure) {

@@ -33,12 +33,27 @@ void ManualScheduler::Advance(int ms) {
   now_ = end;
 }
 
+void ManualScheduler::Post(std::function<void()> work) {
+  std::lock_guard lock(postedMutex_);
+  posted_.push_back(std::move(work));
+}
+
 void ManualScheduler::RunPosted() {
-  while (!posted_.empty()) {
-    auto work = std::move(posted_.front());
-    posted_.erase(posted_.begin());
+  for (;;) {
+    std::function<void()> work;
+    {
+      std::lock_guard lock(postedMutex_);
+      if (posted_.empty()) return;
+      work = std::move(posted_.front());
+      posted_.erase(posted_.begin());
+    }
     work();
   }
+}
+
+std::size_t ManualScheduler::PostedCount() {
+  std::lock_guard lock(postedMutex_);
+  return posted_.size();
 }
 
 }  // namespace q9
