@@ -87,6 +87,20 @@ bool TuiSTDCommand::HardwareIdsInConfigUsbList(const std::vector<std::string>& s
   return HardwareIdsInList(FUsbDeviceList, strHardwareIDs);
 }
 
+bool TuiSTDCommand::IsHIDDeviceExist(DeviceSetup& setup) const {
+  std::vector<PresentDevice> devices;
+  if (!setup.EnumeratePresentHidDevices(devices)) return false;
+  return std::any_of(devices.begin(), devices.end(),
+                     [&](const PresentDevice& device) { return HardwareIdsInConfigHidList(device.hardwareIds); });
+}
+
+bool TuiSTDCommand::ISHIDDeviceExist(DeviceSetup& setup, const std::string& VidPid) const {
+  std::vector<PresentDevice> devices;
+  if (!setup.EnumeratePresentHidDevices(devices)) return false;
+  return std::any_of(devices.begin(), devices.end(),
+                     [&](const PresentDevice& device) { return HardwareIdMatches(device.hardwareIds, VidPid); });
+}
+
 void TuiSTDCommand::StopReaders() {
   {
     std::lock_guard lock(signalMutex_);

@@ -19,6 +19,7 @@
 
 #include "device/DeviceConfig.h"
 #include "device/uiHIDEvent.h"
+#include "platform/DeviceSetup.h"
 #include "platform/DriverTransport.h"
 #include "platform/Scheduler.h"
 
@@ -58,6 +59,10 @@ class TuiSTDCommand {
   const std::vector<std::string>& GetUSBDeviceList() const { return FUsbDeviceList; }
   bool HardwareIdsInConfigHidList(const std::vector<std::string>& strHardwareIDs) const;
   bool HardwareIdsInConfigUsbList(const std::vector<std::string>& strHardwareIDs) const;
+  /// A present device has a hardware ID of the "devicelist" list.
+  bool IsHIDDeviceExist(DeviceSetup& setup) const;
+  /// A present device has the hardware ID `VidPid` (letter case ignored).
+  bool ISHIDDeviceExist(DeviceSetup& setup, const std::string& VidPid) const;
   const TDriverInfo& DriverInfo() const { return FDriverInfo; }
   /// "\\.\" + the device name.
   const std::string& DevicePath() const { return FDevicePath; }

@@ -4,6 +4,7 @@
 
 #ifdef _WIN32
 #include "platform/windows/WinDeviceNotifications.h"
+#include "platform/windows/WinDeviceSetup.h"
 #include "platform/windows/WinDriverTransport.h"
 #include "platform/windows/WinRegistryStore.h"
 #include "platform/windows/WinSingleInstanceLock.h"
@@ -13,6 +14,7 @@
 #include "platform/DriverSocketProtocol.h"
 #include "platform/posix/PosixDriverTransport.h"
 #include "platform/posix/UdevDeviceNotifications.h"
+#include "platform/posix/UdevDeviceSetup.h"
 #include "platform/posix/PosixSingleInstanceLock.h"
 #include "platform/posix/PosixSystemLocale.h"
 #include "platform/posix/PosixWindowMessaging.h"
@@ -31,6 +33,7 @@ std::unique_ptr<DriverTransport> MakeDriverTransport(const std::filesystem::path
   return std::make_unique<WinDriverTransport>();
 }
 std::unique_ptr<WindowMessaging> MakeWindowMessaging() { return std::make_unique<WinWindowMessaging>(); }
+std::unique_ptr<DeviceSetup> MakeDeviceSetup() { return std::make_unique<WinDeviceSetup>(); }
 std::unique_ptr<DeviceNotifications> MakeDeviceNotifications(Scheduler&, const std::filesystem::path&, const std::string&) {
   return std::make_unique<WinDeviceNotifications>();
 }
@@ -45,6 +48,7 @@ std::unique_ptr<DriverTransport> MakeDriverTransport(const std::filesystem::path
   return std::make_unique<PosixDriverTransport>(deviceFolder);
 }
 std::unique_ptr<WindowMessaging> MakeWindowMessaging() { return std::make_unique<PosixWindowMessaging>(); }
+std::unique_ptr<DeviceSetup> MakeDeviceSetup() { return std::make_unique<UdevDeviceSetup>(); }
 std::unique_ptr<DeviceNotifications> MakeDeviceNotifications(Scheduler& scheduler, const std::filesystem::path& deviceFolder,
                                                              const std::string& deviceName) {
   return std::make_unique<UdevDeviceNotifications>(scheduler, deviceFolder.empty() ? DefaultDeviceFolder() : deviceFolder,

@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "platform/DeviceNotifications.h"
+#include "platform/DeviceSetup.h"
 #include "platform/DriverTransport.h"
 #include "platform/Scheduler.h"
 #include "platform/RegistryStore.h"
@@ -21,6 +22,7 @@ std::unique_ptr<SystemLocale> MakeSystemLocale();
 /// The driver; `deviceFolder` names where the driver socket lives on POSIX systems.
 std::unique_ptr<DriverTransport> MakeDriverTransport(const std::filesystem::path& deviceFolder = {});
 std::unique_ptr<WindowMessaging> MakeWindowMessaging();
+std::unique_ptr<DeviceSetup> MakeDeviceSetup();
 /// Notifications of HID devices and of the driver's device `deviceName` (in `deviceFolder` on POSIX).
 std::unique_ptr<DeviceNotifications> MakeDeviceNotifications(Scheduler& scheduler, const std::filesystem::path& deviceFolder,
                                                              const std::string& deviceName);

@@ -197,3 +197,44 @@ TEST(TuiHIDEvent, WithoutNotificationsOnlyTheStartupNoticesCome) {
 
 }  // namespace
 }  // namespace q9
+
+namespace q9 {
+namespace {
+
+class ListedDevices : public DeviceSetup {
+ public:
+  bool EnumeratePresentHidDevices(std::vector<PresentDevice>& out) override {
+    out = devices;
+    return answers;
+  }
+  std::vector<PresentDevice> devices;
+  bool answers = true;
+};
+
+TEST(DeviceEnumeration, PresentDevicesAreMatchedAgainstTheConfiguredIds) {
+  test::TempFolder folder;
+  const std::string ini = "[devicelist]\nid1=HID\\VID_1234&PID_5678\n";
+  test::WriteFile(folder.path() / "config.ini", test::Bytes(ini.begin(), ini.end()));
+  FakeDriverTransport driver;
+  ManualScheduler scheduler;
+  TuiSTDCommand channel(driver, scheduler, folder.path() / "config.ini");
+  ListedDevices setup;
+  setup.devices = {{{"HID\\VID_0001&PID_0002"}, {}, {}}, {{"hid\\vid_1234&pid_5678"}, {}, {}}};
+  EXPECT_TRUE(channel.IsHIDDeviceExist(setup));
+  EXPECT_TRUE(channel.ISHIDDeviceExist(setup, "HID\\VID_0001&PID_0002"));
+  EXPECT_FALSE(channel.ISHIDDeviceExist(setup, "HID\\VID_0001"));
+  setup.devices.pop_back();
+  EXPECT_FALSE(channel.IsHIDDeviceExist(setup));
+  setup.answers = false;
+  EXPECT_FALSE(channel.ISHIDDeviceExist(setup, "HID\\VID_0001&PID_0002")) << "a failed enumeration answers false";
+}
+
+TEST(DeviceEnumeration, LinuxHidIdsBecomeWindowsHardwareIds) {
+  EXPECT_EQ(HardwareIdOfHidId("0003:0000046D:0000C52B"), "HID\\VID_046D&PID_C52B");
+  EXPECT_EQ(HardwareIdOfHidId("0005:00001234:0000abcd"), "HID\\VID_1234&PID_ABCD");
+  for (const char* bad : {"", "0003", "0003:046D", "0003:xyz:0001", "0003:123456789:1", "0003:1:"})
+    EXPECT_EQ(HardwareIdOfHidId(bad), "") << bad;
+}
+
+}  // namespace
+}  // namespace q9

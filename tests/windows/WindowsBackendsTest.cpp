@@ -7,6 +7,7 @@
 #include "TestSupport.h"
 #include "platform/DurableFile.h"
 #include "platform/windows/WinDeviceNotifications.h"
+#include "platform/windows/WinDeviceSetup.h"
 #include "platform/windows/WinDriverTransport.h"
 #include "platform/windows/WinRegistryStore.h"
 #include "platform/windows/WinSingleInstanceLock.h"
@@ -112,6 +113,13 @@ TEST(WinDeviceNotifications, RegistersForTheHidInterfaceAndStopsCleanly) {
   EXPECT_EQ(calls, 0) << "nothing is delivered inside Start";
   notifications.Stop();
   EXPECT_TRUE(notifications.Start({}, {})) << "can start again";
+}
+
+TEST(WinDeviceSetup, EnumeratesTheHidSetupClass) {
+  std::vector<PresentDevice> devices(3);
+  EXPECT_TRUE(WinDeviceSetup().EnumeratePresentHidDevices(devices));
+  for (const PresentDevice& device : devices)
+    for (const std::string& id : device.hardwareIds) EXPECT_FALSE(id.empty());
 }
 
 TEST(WinDurableFile, ReplacesWholeAndKeepsTheOldFileOnFailure) {
