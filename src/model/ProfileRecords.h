@@ -11,8 +11,10 @@
 // bytes (by group name and by group number). GCC and Clang accept them as an extension.
 #if defined(__GNUC__) || defined(__clang__)
 #define Q9_ANONYMOUS_STRUCT __extension__ struct
+#define Q9_VIEW_UNION __extension__ union
 #else
 #define Q9_ANONYMOUS_STRUCT struct
+#define Q9_VIEW_UNION union
 #endif
 
 namespace q9 {
@@ -246,7 +248,7 @@ struct TMouseProfileInfoEasyShiftEx {
   TOtherConfig OtherConfig;
   TReservedData ReservedData;
   TMouseSettingInfoEasyShiftEx MouseSettingInfo;
-  union {
+  Q9_VIEW_UNION {
     Q9_ANONYMOUS_STRUCT {
       TMouseButtonConfigInfoEasyShiftEx MouseButtonConfigInfo;
       TMouseButtonConfigInfoEasyShiftEx MouseButtonConfigInfoAlt;
@@ -256,7 +258,7 @@ struct TMouseProfileInfoEasyShiftEx {
     };
     TMouseButtonConfigInfoEasyShiftEx MouseButtonConfigInfoSet[kButtonGroupCount];
   };
-  union {
+  Q9_VIEW_UNION {
     Q9_ANONYMOUS_STRUCT {
       TMACROKEYINFOLIST MacroKeyInfoList;
       TMACROKEYINFOLIST MacroKeyInfoListAlt;
