@@ -152,6 +152,32 @@ bool LoadLanguageFile(const std::filesystem::path& file, LanguageResources& out,
   return ParseLanguageFile(bytes, out, error);
 }
 
+bool LanguageResourcesFromTable(std::string_view table, LanguageResources& out, std::string& error) {
+  LanguageResources resources;
+  for (const char* name : kShippedLanguages) resources.languages.push_back({name, {}});
+  std::size_t lineNumber = 0;
+  while (!table.empty()) {
+    const auto end = table.find('\n');
+    std::string_view line = table.substr(0, end);
+    table.remove_prefix(end == std::string_view::npos ? table.size() : end + 1);
+    ++lineNumber;
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    if (lineNumber == 1 || line.empty()) continue;  // the header
+    const auto first = line.find('\t');
+    const auto second = first == std::string_view::npos ? first : line.find('\t', first + 1);
+    if (second == std::string_view::npos || line.find('\t', second + 1) != std::string_view::npos || first == 0) {
+      error = "line " + std::to_string(lineNumber) + " does not have three columns";
+      return false;
+    }
+    const std::string english(line.substr(0, first));
+    resources.originals.insert(english);
+    resources.languages[1].translations.emplace(english, std::string(line.substr(first + 1, second - first - 1)));
+    resources.languages[2].translations.emplace(english, std::string(line.substr(second + 1)));
+  }
+  out = std::move(resources);
+  return true;
+}
+
 std::string TranslateText(const TLanguageResource* dictionary, const std::string& text) {
   if (text.empty() || !dictionary) return text;
   const auto it = dictionary->translations.find(text);

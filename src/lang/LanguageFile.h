@@ -41,6 +41,14 @@ std::vector<std::uint8_t> SerializeLanguageFile(const LanguageResources& resourc
 /// Reads a file; false for a missing, unreadable, oversized or damaged one.
 bool LoadLanguageFile(const std::filesystem::path& file, LanguageResources& out, std::string& error);
 
+/// The shipped languages, in the order of the language chooser (and of the factory indexes).
+inline constexpr const char* kShippedLanguages[] = {"0409", "0804", "0404"};
+
+/// Resources from a translation table: a header line, then lines "English<TAB>0804<TAB>0404"
+/// (UTF-8). The English texts become the originals; "0409" gets no translations. False, with a
+/// message naming the line, for a line without its three columns.
+bool LanguageResourcesFromTable(std::string_view table, LanguageResources& out, std::string& error);
+
 /// A text translated with a dictionary: an empty text stays empty; a text without a line, or whose
 /// translation is empty, stays as it is; no dictionary leaves every text as it is.
 std::string TranslateText(const TLanguageResource* dictionary, const std::string& text);

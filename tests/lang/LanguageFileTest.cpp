@@ -2,6 +2,8 @@
 
 #include "TestSupport.h"
 #include "lang/LanguageFile.h"
+#include "lang/uiLanguage.h"
+#include "platform/fake/FakeSystemLocale.h"
 
 namespace q9 {
 namespace {
@@ -117,6 +119,88 @@ TEST(LanguageFile, LoadRefusesMissingAndOversizedFiles) {
   EXPECT_EQ(out.languages.size(), 3u);
   std::filesystem::resize_file(folder.path() / "ui.local", kLargestLanguageFile + 1);
   EXPECT_FALSE(LoadLanguageFile(folder.path() / "ui.local", out, error));
+}
+
+}  // namespace
+}  // namespace q9
+
+namespace q9 {
+namespace {
+
+TEST(TranslationTable, BuildsTheThreeShippedLanguages) {
+  LanguageResources r;
+  std::string error;
+  ASSERT_TRUE(LanguageResourcesFromTable("English\t0804\t0404\r\nAPPLY\t应用\t套用\r\n\r\nSave\t保存\t儲存\n", r, error)) << error;
+  EXPECT_EQ(r.originals, (std::set<std::string>{"APPLY", "Save"}));
+  ASSERT_EQ(r.languages.size(), 3u);
+  EXPECT_EQ(GetLanguageIndexByShortID(r, "0804"), 1);
+  EXPECT_TRUE(r.languages[0].translations.empty());
+  EXPECT_EQ(TranslateText(&r.languages[2], "Save"), "儲存");
+  for (const char* bad : {"h\nno tabs\n", "h\na\tb\n", "h\na\tb\tc\td\n", "h\n\tb\tc\n"})
+    EXPECT_FALSE(LanguageResourcesFromTable(bad, r, error)) << bad;
+  EXPECT_NE(error.find("line 2"), std::string::npos);
+}
+
+// The shipped ui.local is the translation table, built.
+TEST(TranslationTable, ShippedLanguageFileMatchesTheTable) {
+  const auto table = test::ReadFile(std::filesystem::path(Q9_TEST_DATA) / ".." / ".." / "data" / "translations.tsv");
+  LanguageResources fromTable;
+  std::string error;
+  ASSERT_TRUE(LanguageResourcesFromTable(std::string(table.begin(), table.end()), fromTable, error)) << error;
+  EXPECT_EQ(test::ReadFile(std::filesystem::path(Q9_TEST_DATA) / ".." / ".." / "data" / "ui.local"),
+            SerializeLanguageFile(fromTable))
+      << "rebuild data/ui.local with q9lang data/translations.tsv data/ui.local";
+  for (const char* text : {"APPLY", "Warning!", "Please connect your mouse device before apply new settings!"}) {
+    EXPECT_TRUE(fromTable.originals.count(text)) << text;
+    EXPECT_NE(TranslateText(&fromTable.languages[1], text), text) << text;
+    EXPECT_NE(TranslateText(&fromTable.languages[2], text), text) << text;
+  }
+}
+
+}  // namespace
+}  // namespace q9
+
+namespace q9 {
+namespace {
+
+TEST(TuiLanguage, SelectingALanguageRetranslatesEveryFormThenTellsOnce) {
+  FakeSystemLocale locale("0804");
+  LanguageResources r;
+  r.originals = {"APPLY"};
+  r.languages = {{"0409", {}}, {"0804", {{"APPLY", "应用"}}}, {"0404", {{"APPLY", "套用"}}}};
+  TuiLanguage language(locale, r);
+  std::vector<std::string> events;
+  language.RegisterForm([&](const TuiLanguage& l) { events.push_back("form1:" + l.Translate("APPLY")); });
+  const int second = language.RegisterForm([&](const TuiLanguage& l) { events.push_back("form2:" + l.Translate("APPLY")); });
+  language.OnLanguageChanged = [&](const std::string& id, const std::string& name) { events.push_back("changed:" + id + ":" + name); };
+  EXPECT_EQ(language.uiParentFormCount(), 2);
+  language.SetLang("0404");
+  EXPECT_EQ(events, (std::vector<std::string>{"form1:套用", "form2:套用", "changed:0404:中文(台灣)"}));
+  language.SetLang("XX");
+  EXPECT_EQ(language.Translate("APPLY"), "套用") << "an unknown name keeps the translation";
+  EXPECT_EQ(language.Lang(), "XX");
+  language.SetLang("en");
+  EXPECT_EQ(language.Translate("APPLY"), "APPLY");
+  language.UnregisterForm(second);
+  EXPECT_EQ(language.uiParentFormCount(), 1);
+  EXPECT_EQ(language.GetOSDefaultLang(), "0804");
+  EXPECT_EQ(language.GetLanguageLongNameByLangID("0804"), "中文(中华人民共和国)");
+  EXPECT_EQ(language.GetLanguageLongNameByShortID("US"), "");
+}
+
+TEST(TuiLanguage, MissingOrDamagedFileGivesNoLanguages) {
+  FakeSystemLocale locale;
+  test::TempFolder folder;
+  TuiLanguage none(locale, folder.path());
+  EXPECT_EQ(none.GetLanguageIndexByShortID("0409"), -1);
+  EXPECT_EQ(none.GetLanguageShortIDByIndex(0), "");
+  EXPECT_TRUE(none.LoadError().empty());
+  test::WriteFile(folder.path() / "ui.local", {0xFF, 0xFF, 0xFF, 0x7F});
+  TuiLanguage damaged(locale, folder.path());
+  EXPECT_TRUE(damaged.Resources().languages.empty());
+  EXPECT_FALSE(damaged.LoadError().empty());
+  damaged.SetLang("");
+  EXPECT_EQ(damaged.Translate("APPLY"), "APPLY");
 }
 
 }  // namespace
