@@ -192,11 +192,8 @@ void TDM::LoadProfileInfoFromRegistry(int AProfileIndex) {
 }
 
 void TDM::ReadCurrentProfileWithGroup0() {
-  ReadRecord(CurrentComponent(), FCurrentProfileInfo);
-  FCurrentMouseSettingInfo = FCurrentProfileInfo.MouseSettingInfo;
   FButtonConfigIndex = 0;
-  FCurrentButtonConfigInfo = FCurrentProfileInfo.MouseButtonConfigInfoSet[0];
-  FCurrentButtonMacroSetInfo = FCurrentProfileInfo.MacroKeyInfoListSet[0];
+  ReadCurrentProfileInfo();
 }
 
 void TDM::LoadCurrentProfileInfoFromRegistry() {

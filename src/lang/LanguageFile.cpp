@@ -2,6 +2,7 @@
 
 #include <fstream>
 
+#include "model/LittleEndian.h"
 #include "model/WideText.h"
 
 namespace q9 {
@@ -16,10 +17,8 @@ class Reader {
 
   bool Int32(std::int32_t& value) {
     if (Left() < 4) return false;
-    std::uint32_t raw = 0;
-    for (int i = 0; i < 4; ++i) raw |= static_cast<std::uint32_t>(bytes_[at_ + i]) << (8 * i);
+    value = static_cast<std::int32_t>(LoadLE32(bytes_.data() + at_));
     at_ += 4;
-    value = static_cast<std::int32_t>(raw);
     return true;
   }
 
@@ -42,10 +41,7 @@ class Reader {
   std::size_t at_ = 0;
 };
 
-void WriteInt32(std::vector<std::uint8_t>& out, std::int32_t value) {
-  const auto raw = static_cast<std::uint32_t>(value);
-  for (int i = 0; i < 4; ++i) out.push_back(static_cast<std::uint8_t>(raw >> (8 * i)));
-}
+void WriteInt32(std::vector<std::uint8_t>& out, std::int32_t value) { AppendLE32(out, static_cast<std::uint32_t>(value)); }
 
 void WriteString(std::vector<std::uint8_t>& out, const std::string& text) {
   const std::u16string wide = Utf16FromUtf8(text);

@@ -24,6 +24,9 @@ inline constexpr std::uint32_t MSG_MONITOR_LANGUAGE = 7037;
 inline constexpr std::uint32_t MSG_PROFILE_CHANGED = 7038;
 inline constexpr std::uint32_t MSG_LANGUAGE_REAPPLY = 7054;
 inline constexpr std::uint32_t MSG_MONITOR_EASYSHIFT = 8724;
+/// Sent to the monitor after every apply: WParam the apply flag, LParam the current profile.
+inline constexpr std::uint32_t SettingsAppliedMessage = 8624;
+inline constexpr const char* kMonitorWindowClass = "TqvMonitorMain";
 inline constexpr const char* kConfigWindowClass = "TqvGMConfigMain";
 inline constexpr const char* kConfigWindowCaption = "QVGM_CONFIG";
 

@@ -14,13 +14,10 @@
 
 #include "app/DataModule.h"
 #include "device/uiSTDCommand.h"
+#include "platform/WindowMessaging.h"
 #include "protocol/DeviceImage.h"
 
 namespace q9 {
-
-/// Sent to the monitor program's window after every apply: WParam the apply flag, LParam the profile.
-inline constexpr std::uint32_t SettingsAppliedMessage = 8624;
-inline constexpr const char* kMonitorWindowClass = "TqvMonitorMain";
 
 /// The prescribed pauses of one apply with the mouse present, in milliseconds.
 inline constexpr int kApplyPauseTotalMs = 1320;

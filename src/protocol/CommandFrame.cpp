@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "model/LittleEndian.h"
+
 namespace q9 {
 
 namespace {
@@ -80,8 +82,7 @@ std::uint32_t WriteButtonBlocks(TuiSTDCommand& Channel, const ButtonTables& Tabl
 }
 
 std::uint32_t MacroSlotLength(const MacroImage& image, int slot) {
-  const std::size_t at = 3600 + 4 * static_cast<std::size_t>(slot);
-  return image[at] | (image[at + 1] << 8) | (image[at + 2] << 16) | (std::uint32_t(image[at + 3]) << 24);
+  return LoadLE32(image.data() + 3600 + 4 * static_cast<std::size_t>(slot));
 }
 
 std::uint32_t WriteMacroBlocks(TuiSTDCommand& Channel, const MacroImage& Image, int Location, std::uint16_t Base,

@@ -4,6 +4,7 @@
 
 #include "input/uiKeyCode.h"
 #include "model/CpiStepTable.h"
+#include "model/LittleEndian.h"
 
 namespace q9 {
 
@@ -123,7 +124,7 @@ void EncodeMacro(MacroImage& image, int slotIndex, const TMACROKEYINFO& macro, c
     std::copy(loop.begin(), loop.end(), image.begin() + static_cast<std::ptrdiff_t>(slot + 3 * macro.MacroListCount));
   }
   const std::size_t lengthAt = 3600 + 4 * static_cast<std::size_t>(slotIndex);
-  for (int i = 0; i < 4; ++i) image[lengthAt + i] = static_cast<std::uint8_t>(length >> (8 * i));
+  StoreLE32(image.data() + lengthAt, length);
 }
 
 }  // namespace

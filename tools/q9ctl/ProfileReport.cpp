@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "input/uiKeyCode.h"
+#include "macro/uiMacroClassUnit.h"
 #include "model/ButtonFunctionTable.h"
 #include "model/CpiStepTable.h"
 #include "model/MemoryLocations.h"
@@ -75,7 +76,7 @@ json DescribeMacro(const TMACROKEYINFO& macro) {
   // A damaged record may claim more steps than the record holds; show what is there.
   for (int i = 0; i < count && i < kMacroStepCount; ++i) steps.push_back(DescribeMacroStep(macro.MacroList[i]));
   return {{"index", macro.nMacroIndex},
-          {"name", Utf8FromUtf16(WideFieldText(macro.szMacroName, kMacroNameLength))},
+          {"name", Utf8FromUtf16(MacroName(macro))},
           {"stepCount", count},
           {"loopCount", macro.nLoopCount},
           {"autoDelay", macro.nAutoAddDelay != 0},
@@ -108,7 +109,7 @@ json DescribeButton(const TBUTTONFUNCINFO& button) {
       break;
     case kFunctionMacro:
       b["macro"] = {{"index", button.MacroKeyInfo.nMacroIndex},
-                    {"name", Utf8FromUtf16(WideFieldText(button.MacroKeyInfo.szMacroName, kMacroNameLength))}};
+                    {"name", Utf8FromUtf16(MacroName(button.MacroKeyInfo))}};
       break;
     case kFunctionMedia:
       b["mediaCode"] = (button.MediaKeyInfo.nKeyValue1 & 0xFF) | ((button.MediaKeyInfo.nKeyValue2 & 0xFF) << 8);

@@ -3,6 +3,7 @@
 #include <cstring>
 #include <string_view>
 
+#include "model/LittleEndian.h"
 #include "protocol/CommandFrame.h"
 
 namespace q9 {
@@ -11,12 +12,6 @@ namespace {
 
 constexpr std::string_view kStateMagic{"Q9SIMST1", 8};
 constexpr std::size_t kStateSize = 8 + 3 + 5 + 4 + 4;
-
-void PutU32(std::vector<std::uint8_t>& out, std::uint32_t value) {
-  for (int i = 0; i < 4; ++i) out.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
-}
-
-std::uint32_t GetU32(const std::uint8_t* p) { return p[0] | (p[1] << 8) | (p[2] << 16) | (std::uint32_t(p[3]) << 24); }
 
 bool IsWellFormed(std::span<const std::uint8_t> frame) {
   return frame.size() == CommandFrameSize && frame[0] == 0x16 && frame[1] == 0x10 && frame[2] == 0;
@@ -89,8 +84,8 @@ std::vector<std::uint8_t> SimulatedMouse::SaveImage() const {
   image.push_back(state_.writeState);
   image.push_back(state_.command7);
   image.insert(image.end(), state_.light.begin(), state_.light.end());
-  PutU32(image, state_.rateChanges);
-  PutU32(image, state_.frames);
+  AppendLE32(image, state_.rateChanges);
+  AppendLE32(image, state_.frames);
   return image;
 }
 
@@ -108,8 +103,8 @@ bool SimulatedMouse::LoadImage(std::span<const std::uint8_t> image) {
     state_.writeState = s[1];
     state_.command7 = s[2];
     std::memcpy(state_.light.data(), s + 3, state_.light.size());
-    state_.rateChanges = GetU32(s + 8);
-    state_.frames = GetU32(s + 12);
+    state_.rateChanges = LoadLE32(s + 8);
+    state_.frames = LoadLE32(s + 12);
   }
   return true;
 }
