@@ -7,12 +7,14 @@
 #include "platform/windows/WinDeviceSetup.h"
 #include "platform/windows/WinDriverTransport.h"
 #include "platform/windows/WinRegistryStore.h"
+#include "platform/windows/WinShell.h"
 #include "platform/windows/WinSingleInstanceLock.h"
 #include "platform/windows/WinSystemLocale.h"
 #include "platform/windows/WinWindowMessaging.h"
 #else
 #include "platform/DriverSocketProtocol.h"
 #include "platform/posix/PosixDriverTransport.h"
+#include "platform/posix/PosixShell.h"
 #include "platform/posix/UdevDeviceNotifications.h"
 #include "platform/posix/UdevDeviceSetup.h"
 #include "platform/posix/PosixSingleInstanceLock.h"
@@ -34,6 +36,7 @@ std::unique_ptr<DriverTransport> MakeDriverTransport(const std::filesystem::path
 }
 std::unique_ptr<WindowMessaging> MakeWindowMessaging() { return std::make_unique<WinWindowMessaging>(); }
 std::unique_ptr<DeviceSetup> MakeDeviceSetup() { return std::make_unique<WinDeviceSetup>(); }
+std::unique_ptr<Shell> MakeShell() { return std::make_unique<WinShell>(); }
 std::unique_ptr<DeviceNotifications> MakeDeviceNotifications(Scheduler&, const std::filesystem::path&, const std::string&) {
   return std::make_unique<WinDeviceNotifications>();
 }
@@ -49,6 +52,7 @@ std::unique_ptr<DriverTransport> MakeDriverTransport(const std::filesystem::path
 }
 std::unique_ptr<WindowMessaging> MakeWindowMessaging() { return std::make_unique<PosixWindowMessaging>(); }
 std::unique_ptr<DeviceSetup> MakeDeviceSetup() { return std::make_unique<UdevDeviceSetup>(); }
+std::unique_ptr<Shell> MakeShell() { return std::make_unique<PosixShell>(); }
 std::unique_ptr<DeviceNotifications> MakeDeviceNotifications(Scheduler& scheduler, const std::filesystem::path& deviceFolder,
                                                              const std::string& deviceName) {
   return std::make_unique<UdevDeviceNotifications>(scheduler, deviceFolder.empty() ? DefaultDeviceFolder() : deviceFolder,

@@ -9,6 +9,7 @@
 #include "platform/DriverTransport.h"
 #include "platform/Scheduler.h"
 #include "platform/RegistryStore.h"
+#include "platform/Shell.h"
 #include "platform/SingleInstanceLock.h"
 #include "platform/SystemLocale.h"
 #include "platform/WindowMessaging.h"
@@ -23,6 +24,7 @@ std::unique_ptr<SystemLocale> MakeSystemLocale();
 std::unique_ptr<DriverTransport> MakeDriverTransport(const std::filesystem::path& deviceFolder = {});
 std::unique_ptr<WindowMessaging> MakeWindowMessaging();
 std::unique_ptr<DeviceSetup> MakeDeviceSetup();
+std::unique_ptr<Shell> MakeShell();
 /// Notifications of HID devices and of the driver's device `deviceName` (in `deviceFolder` on POSIX).
 std::unique_ptr<DeviceNotifications> MakeDeviceNotifications(Scheduler& scheduler, const std::filesystem::path& deviceFolder,
                                                              const std::string& deviceName);

@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include "TestSupport.h"
 #include "platform/LocaleTable.h"
+#include "platform/posix/PosixShell.h"
 #include "platform/posix/PosixSingleInstanceLock.h"
 #include "platform/posix/PosixSystemLocale.h"
 
@@ -92,6 +94,22 @@ TEST(LocaleTable, IdsAreFourUpperCaseHexDigitsAndUnique) {
     EXPECT_FALSE(e.nativeName.empty());
   }
   EXPECT_TRUE(seen.count("0409") && seen.count("0804") && seen.count("0404"));
+}
+
+TEST(PosixShell, StartsOnlyExecutableProgramsInTheirWorkingFolder) {
+  test::TempFolder folder;
+  PosixShell shell;
+  EXPECT_FALSE(shell.StartProgram(folder.path() / "zoGMMonitor", folder.path())) << "missing";
+  const std::string script = "#!/bin/sh\ntouch started\n";
+  test::WriteFile(folder.path() / "zoGMMonitor", test::Bytes(script.begin(), script.end()));
+  EXPECT_FALSE(shell.StartProgram(folder.path() / "zoGMMonitor", folder.path())) << "not executable";
+  ASSERT_EQ(::chmod((folder.path() / "zoGMMonitor").c_str(), 0700), 0);
+  const std::filesystem::path elsewhere = folder.path() / "work";
+  std::filesystem::create_directory(elsewhere);
+  ASSERT_TRUE(shell.StartProgram(folder.path() / "zoGMMonitor", elsewhere));
+  for (int wait = 0; wait < 500 && !std::filesystem::exists(elsewhere / "started"); ++wait) ::usleep(10000);
+  EXPECT_TRUE(std::filesystem::exists(elsewhere / "started")) << "ran in its working folder";
+  EXPECT_FALSE(shell.OpenDocument(""));
 }
 
 }  // namespace

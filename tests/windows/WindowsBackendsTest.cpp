@@ -10,6 +10,7 @@
 #include "platform/windows/WinDeviceSetup.h"
 #include "platform/windows/WinDriverTransport.h"
 #include "platform/windows/WinRegistryStore.h"
+#include "platform/windows/WinShell.h"
 #include "platform/windows/WinSingleInstanceLock.h"
 #include "platform/windows/WinSystemLocale.h"
 #include "platform/windows/WinWindowMessaging.h"
@@ -133,6 +134,14 @@ TEST(WinDurableFile, ReplacesWholeAndKeepsTheOldFileOnFailure) {
                                 [](DurableWriteStep step) { return step != DurableWriteStep::TemporaryWritten; }));
   EXPECT_EQ(test::ReadFile(file), Bytes(50, 2));
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path()), {}), 1);
+}
+
+TEST(WinShell, RefusesWhatIsNotThere) {
+  WinShell shell;
+  test::TempFolder folder;
+  EXPECT_FALSE(shell.StartProgram(folder.path() / "zoGMMonitor.exe", folder.path()));
+  EXPECT_FALSE(shell.BringWindowToFront("TqvMonitorMainNotRunning"));
+  EXPECT_FALSE(shell.OpenDocument(""));
 }
 
 }  // namespace
