@@ -27,9 +27,17 @@ void ForEachList(TuiMenuItemsEx& list, const Visit& visit) {
   for (int i = 0; i < list.Count(); ++i) ForEachList(list[i].SubItems, visit);
 }
 
+bool IsLeadByte(char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }
+
 // Characters of a caption: UTF-8 lead bytes.
 std::size_t CharacterCount(const std::string& text) {
-  return static_cast<std::size_t>(std::count_if(text.begin(), text.end(), [](char c) { return (c & 0xC0) != 0x80; }));
+  return static_cast<std::size_t>(std::count_if(text.begin(), text.end(), IsLeadByte));
+}
+
+std::string FirstCharacter(const std::string& text) {
+  std::size_t end = text.empty() ? 0 : 1;
+  while (end < text.size() && !IsLeadByte(text[end])) ++end;
+  return text.substr(0, end);
 }
 
 }  // namespace
@@ -65,6 +73,12 @@ TuiMenuItemEx* TuiMenuEx::FindItemByID(std::uint32_t id) {
   return found;
 }
 
+MenuItemFont TuiMenuEx::ItemFont(const TuiMenuItemsEx& list) const {
+  if (!UseCustomMenuParams && list.UseParentParameter) return {kBuiltInFont, kBuiltInFontSize, true};
+  const TMenuParams& look = list.UseParentParameter ? Parameters : list.Parameters;
+  return {look.FontFamily, look.FontSize, look.FontBold};
+}
+
 MenuListLayout TuiMenuEx::BuildList(const TuiMenuItemsEx& list, int screenHeight, const MeasureText& measure,
                                     const TranslateText& translate) const {
   const bool own = !list.UseParentParameter;
@@ -93,14 +107,21 @@ MenuListLayout TuiMenuEx::BuildList(const TuiMenuItemsEx& list, int screenHeight
   layout.height = std::min(layout.height, screenHeight);
 
   const bool customLook = UseCustomMenuParams || own;
-  const std::string& font = customLook ? look.FontFamily : kBuiltInFont;
-  const int fontSize = customLook ? look.FontSize : kBuiltInFontSize;
+  const MenuItemFont font = ItemFont(list);
   const int margins = customLook ? look.MarginLeft + look.MarginRight : 0;
+  if (customLook) {
+    layout.marginLeft = look.MarginLeft;
+    layout.marginRight = look.MarginRight;
+  }
+  if (UseCustomMenuParams) {
+    layout.marginTop = root.MarginTop;
+    layout.marginBottom = root.MarginBottom;
+  }
   if (own && !list.Parameters.ItemAutoSize) {
     layout.width = list.Parameters.ItemWidth + margins;
   } else {
     const std::string caption = longest >= 0 ? list[longest].Caption : std::string();
-    const int textWidth = longest >= 0 && measure ? measure(translate ? translate(caption) : caption, font, fontSize) : 0;
+    const int textWidth = longest >= 0 && measure ? measure(translate ? translate(caption) : caption, font.family, font.size) : 0;
     layout.width = textWidth + kListWidthExtra + margins;
   }
   const int customWidth = own && list.Parameters.CustomWidth ? list.Parameters.CustomWidth : root.CustomWidth;
@@ -109,17 +130,26 @@ MenuListLayout TuiMenuEx::BuildList(const TuiMenuItemsEx& list, int screenHeight
 }
 
 int TuiMenuEx::ItemForKey(const TuiMenuItemsEx& list, int current, Key key, char character) {
-  const int count = list.Count();
+  std::vector<std::string> captions;
+  for (int i = 0; i < list.Count(); ++i) captions.push_back(list[i].Caption);
+  return ItemForKey(captions, current, key, std::string(1, character));
+}
+
+int TuiMenuEx::ItemForKey(const std::vector<std::string>& texts, int current, Key key, const std::string& character) {
+  const int count = static_cast<int>(texts.size());
   if (count == 0) return current;
   switch (key) {
     case Key::Home: return 0;
     case Key::End: return count - 1;
     case Key::Previous: return std::max(current - 1, 0);
     case Key::Next: return std::min(current + 1, count - 1);
-    case Key::Character:
+    case Key::Character: {
+      const std::string wanted = FirstCharacter(character);
+      if (wanted.empty()) return current;
       for (int i = 0; i < count; ++i)
-        if (!list[i].Caption.empty() && LowerAscii(list[i].Caption.front()) == LowerAscii(character)) return i;
+        if (EqualsIgnoringAsciiCase(FirstCharacter(texts[static_cast<std::size_t>(i)]), wanted)) return i;
       return current;
+    }
   }
   return current;
 }

@@ -35,6 +35,7 @@ struct TMenuParams {
   int MarginLeft = 0, MarginTop = 0, MarginRight = 0, MarginBottom = 0;
   std::string FontFamily;
   int FontSize = 0;
+  bool FontBold = false;
 };
 
 /// The items of one menu level.
@@ -96,6 +97,15 @@ struct MenuListLayout {
   int selectedIndex = -1;  ///< the box's selected item
   int height = 0;
   int width = 0;
+  /// Inner margins of the list, around its items.
+  int marginLeft = 0, marginTop = 0, marginRight = 0, marginBottom = 0;
+};
+
+/// The font of a list's items; an empty family or a size of 0 means the toolkit's default.
+struct MenuItemFont {
+  std::string family;
+  int size = 0;
+  bool bold = false;
 };
 
 class TuiMenuEx {
@@ -116,6 +126,8 @@ class TuiMenuEx {
   /// The item with that ID anywhere in the tree, or nullptr.
   TuiMenuItemEx* FindItemByID(std::uint32_t id);
 
+  /// The font a list's items are shown and measured in.
+  MenuItemFont ItemFont(const TuiMenuItemsEx& list) const;
   /// Lays a list out for a screen of that height (the width only matters while it is closed).
   MenuListLayout BuildList(const TuiMenuItemsEx& list, int screenHeight, const MeasureText& measure,
                            const TranslateText& translate = {}) const;
@@ -123,6 +135,9 @@ class TuiMenuEx {
   /// the first caption starting with it (case ignored); Home, End, Up/Left, Down/Right move.
   enum class Key { Character, Home, End, Previous, Next };
   static int ItemForKey(const TuiMenuItemsEx& list, int current, Key key, char character = 0);
+  /// The same over the texts a list shows; `character` is one UTF-8 character, compared with the
+  /// first character of each text (ASCII letter case ignored).
+  static int ItemForKey(const std::vector<std::string>& texts, int current, Key key, const std::string& character = {});
 
   /// The presentation reports the pointer: a press on an item, and a release over an item (or none).
   void PressItem(TuiMenuItemsEx& list, int index);

@@ -108,6 +108,9 @@ TEST_F(MenuTest, ListSizes) {
   EXPECT_EQ(layout.itemHeights, (std::vector<int>{33, 20, 20})) << "at least 20 a custom item";
   EXPECT_EQ(layout.height, 33 + 20 + 20 + 5 + 6);
   EXPECT_EQ(layout.width, 157);
+  EXPECT_EQ(layout.marginLeft, 7);
+  EXPECT_EQ(layout.marginTop, 3);
+  EXPECT_EQ(layout.marginBottom, 3);
   menu.Parameters.CustomHeight = 999;
   menu.Parameters.CustomWidth = 222;
   layout = menu.BuildList(sub, 600, Measure);
@@ -118,6 +121,24 @@ TEST_F(MenuTest, ListSizes) {
   EXPECT_EQ(single.BuildList(single.Items, 1080, Measure).width, 100) << "one-character captions are not measured";
 }
 
+TEST_F(MenuTest, ItemFontComesFromTheLookInUse) {
+  TuiMenuItemsEx& sub = menu.Items[7].SubItems;
+  const MenuItemFont builtIn = menu.ItemFont(sub);
+  EXPECT_EQ(builtIn.family, "楷体_GB2312");
+  EXPECT_EQ(builtIn.size, 18);
+  EXPECT_TRUE(builtIn.bold);
+  sub.UseParentParameter = false;
+  sub.Parameters.FontFamily = "Arial";
+  sub.Parameters.FontSize = 14;
+  sub.Parameters.FontBold = true;
+  EXPECT_EQ(menu.ItemFont(sub).family, "Arial") << "a list with its own look, even under the built-in one";
+  menu.UseCustomMenuParams = true;
+  menu.Parameters.FontFamily = "Tahoma";
+  EXPECT_EQ(menu.ItemFont(menu.Items).family, "Tahoma");
+  EXPECT_FALSE(menu.ItemFont(menu.Items).bold);
+  EXPECT_EQ(menu.ItemFont(sub).size, 14);
+}
+
 TEST_F(MenuTest, KeysAndCheckStates) {
   TuiMenuItemsEx& sub = menu.Items[7].SubItems;
   EXPECT_EQ(TuiMenuEx::ItemForKey(sub, -1, TuiMenuEx::Key::Character, 'p'), 2);
@@ -125,6 +146,11 @@ TEST_F(MenuTest, KeysAndCheckStates) {
   EXPECT_EQ(TuiMenuEx::ItemForKey(sub, 0, TuiMenuEx::Key::Previous), 0);
   EXPECT_EQ(TuiMenuEx::ItemForKey(sub, 2, TuiMenuEx::Key::Next), 2);
   EXPECT_EQ(TuiMenuEx::ItemForKey(sub, 0, TuiMenuEx::Key::End), 2);
+  const std::vector<std::string> shown = {"Über", "ausblenden", "Ändern", "Zoom"};
+  EXPECT_EQ(TuiMenuEx::ItemForKey(shown, 0, TuiMenuEx::Key::Character, "Ä"), 2) << "a whole UTF-8 character";
+  EXPECT_EQ(TuiMenuEx::ItemForKey(shown, 0, TuiMenuEx::Key::Character, "A"), 1);
+  EXPECT_EQ(TuiMenuEx::ItemForKey(shown, 3, TuiMenuEx::Key::Character, "\xC3"), 3) << "not the first byte alone";
+  EXPECT_EQ(TuiMenuEx::ItemForKey(shown, 3, TuiMenuEx::Key::Character, ""), 3);
   sub.SetItemCheckedState(1, true);
   sub.SetItemCheckedState(9, true);
   EXPECT_TRUE(sub[1].Checked);
