@@ -1,11 +1,19 @@
 #!/usr/bin/env bash
-# Sets up, builds and runs the program. Until the window lands this runs q9ctl on the user's store:
-# with no arguments it shows the settings (and creates the factory settings on a first run).
+# Sets up, builds and runs the configuration window. Without the mouse's driver (no driver socket
+# in the device folder) the window runs with the simulated mouse. Arguments go to q9config.
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build=${Q9_BUILD_DIR:-$root/build}
 "$root/scripts/setup.sh" -DQ9_BUILD_TESTS=OFF -DQ9_BUILD_BENCH=OFF >/dev/null
-if (($#)); then
-  exec "$build/tools/q9ctl/q9ctl" "$@"
+
+program=("$build/src/mainwindow/q9config")
+device_folder=${Q9_DEVICE_DIR:-${XDG_RUNTIME_DIR:-/tmp}}
+if [ ! -S "$device_folder/usbglcs00001" ]; then
+  echo "No mouse driver found in $device_folder: using the simulated mouse." >&2
+  program+=(--simulate)
 fi
-exec "$build/tools/q9ctl/q9ctl" show
+if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
+  echo "No display: the window runs on a virtual X server (xvfb-run)." >&2
+  exec xvfb-run -a -s "-screen 0 1280x1024x24" "${program[@]}" "$@"
+fi
+exec "${program[@]}" "$@"

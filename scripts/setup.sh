@@ -12,6 +12,7 @@ packages=(
   libcli11-dev nlohmann-json3-dev libudev-dev
   g++-mingw-w64-x86-64-posix wine64
   clang libclang-rt-14-dev xvfb xauth
+  qt6-base-dev qt6-base-dev-tools libqt6svg6-dev libgl-dev fonts-noto-cjk fonts-dejavu-core xdotool x11-utils
 )
 
 missing=()

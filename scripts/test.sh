@@ -41,7 +41,7 @@ echo "q9ctl.exe: export on the Windows registry matches the factory image"
 
 echo "== Fuzzing the language file reader (20 s)"
 cmake -S "$root" -B "$build-fuzz" -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DQ9_BUILD_FUZZ=ON -DQ9_BUILD_TESTS=OFF \
-  -DQ9_BUILD_BENCH=OFF -DQ9_BUILD_TOOLS=OFF >/dev/null
+  -DQ9_BUILD_BENCH=OFF -DQ9_BUILD_TOOLS=OFF -DQ9_BUILD_GUI=OFF >/dev/null
 cmake --build "$build-fuzz" --target q9_fuzz_language_file
 corpus=$(mktemp -d)
 cp "$root"/fuzz/corpus/language_file/* "$corpus"/

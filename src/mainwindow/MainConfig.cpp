@@ -1,0 +1,655 @@
+#include "mainwindow/MainConfig.h"
+
+#include <QApplication>
+#include <QButtonGroup>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDebug>
+#include <QEventLoop>
+#include <QFontMetrics>
+#include <QGraphicsDropShadowEffect>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QScreen>
+#include <QShortcut>
+#include <QStackedWidget>
+#include <QTimer>
+#include <QWindow>
+
+#include "device/DeviceConfig.h"
+#include "device/IniFile.h"
+#include "gui/QtScheduler.h"
+#include "gui/Skin.h"
+#include "gui/SkinPalette.h"
+#include "gui/uiLanguageWidgets.h"
+#include "gui/uiMenuExPopup.h"
+#include "mainwindow/showdialog.h"
+
+namespace q9 {
+
+namespace {
+
+constexpr int kMargin = 13;
+constexpr QRect kTopBarRect{kMargin, 8, 792, 82};
+constexpr QRect kPageAreaRect{kMargin, 92, 792, 362};
+constexpr QRect kProfileBarRect{17, 458, 785, 64};
+constexpr QRect kBottomBarRect{kMargin, 526, 792, 60};
+constexpr int kTabHeight = 33;
+constexpr int kTabWidth = 200;
+
+constexpr const char* kApplicationTitle = "Gaming Mouse Settings";
+constexpr const char* kVersionText = "Driver Version: 1.1 Firmware Version:3.2";
+constexpr const char* kSaveQuestion = "The mouse setting has been changed, save the current setting anyway?";
+constexpr const char* kSaveFailed = "The settings could not be saved. Close anyway?";
+constexpr const char* kWarningTitle = "Warning!";
+
+QPushButton* MakeButton(QWidget* parent, const char* name, const char* text, const char* role, QSize size) {
+  auto* button = new QPushButton(QString::fromUtf8(text), parent);
+  button->setObjectName(QString::fromLatin1(name));
+  if (role) button->setProperty("q9role", QString::fromLatin1(role));
+  button->setFixedSize(size);
+  button->setFocusPolicy(Qt::NoFocus);
+  return button;
+}
+
+QLabel* MakeLabel(QWidget* parent, const char* name, const char* text, const char* role = nullptr) {
+  auto* label = new QLabel(QString::fromUtf8(text), parent);
+  if (name) label->setObjectName(QString::fromLatin1(name));
+  if (role) label->setProperty("q9role", QString::fromLatin1(role));
+  return label;
+}
+
+void PlaceColumn(const std::initializer_list<QWidget*>& widgets, int x, int y, int width, int spacing) {
+  for (QWidget* widget : widgets) {
+    widget->setFixedWidth(width);
+    widget->adjustSize();
+    widget->move(x, y);
+    y += widget->sizeHint().height() + spacing;
+  }
+}
+
+}  // namespace
+
+SupportContacts ReadSupportContacts(const std::filesystem::path& configFile) {
+  const IniFile ini = IniFile::Load(configFile);
+  return {ini.ReadString("SUPPORT", "UpdateWebsite", "https://q9-gaming.example/support/downloads"),
+          ini.ReadString("SUPPORT", "CompanyWebsite", "https://q9-gaming.example/"),
+          ini.ReadString("SUPPORT", "ServiceCall", "+1 555 0100")};
+}
+
+std::filesystem::path MonitorProgramPath(const std::filesystem::path& programFolder) {
+#ifdef _WIN32
+  return programFolder / "zoGMMonitor.exe";
+#else
+  return programFolder / "zoGMMonitor";
+#endif
+}
+
+TqvGMConfigMain::TqvGMConfigMain(MainWindowServices services, QWidget* parent)
+    : QWidget(parent), services_(std::move(services)), DM(services_.DM), FProgress(services_.scheduler) {
+  setObjectName(QString::fromLatin1(kConfigWindowClass));
+  setWindowTitle(QString::fromLatin1(kConfigWindowCaption));
+  setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
+  setAttribute(Qt::WA_TranslucentBackground, false);
+  setFixedSize(kClientWidth, kClientHeight);
+  setFont(skin::WindowFont());
+  setWindowIcon(skin::ProgramIcon());
+
+  FLanguage = std::make_unique<TuiLanguage>(services_.locale, services_.programFolder);
+  FMessageDispatcher = std::make_unique<BlockingDispatcher>(this);
+  FChannel = std::make_unique<TuiSTDCommand>(services_.transport, services_.scheduler,
+                                             services_.programFolder / kConfigFileName);
+  FContacts = ReadSupportContacts(services_.programFolder / kConfigFileName);
+
+  BuildTopBar();
+  BuildPageArea();
+  BuildProfileBar();
+  BuildBottomBar();
+  BuildCommands();
+  auto translate = [this](const std::string& caption) { return QString::fromStdString(FLanguage->Translate(caption)); };
+  FMenuButtonsPopup = std::make_unique<TuiMenuExPopup>(FMenuButtons, this, translate);
+  FMenuOptionsPopup = std::make_unique<TuiMenuExPopup>(FMenuOptions, this, translate);
+  FMenuMemoryPopup = std::make_unique<TuiMenuExPopup>(FMenuMemory, this, translate);
+  RegisterFormWidgets(*FLanguage, this);
+  MessageDialogCreated = [this](QWidget* dialog) { RegisterFormWidgets(*FLanguage, dialog); };
+
+  ConnectProgress();
+  FormCreate();
+  ConnectDevice();
+  ListenForMessages();
+
+  if (const QScreen* screen = QGuiApplication::primaryScreen())
+    move(screen->availableGeometry().center() - rect().center());
+}
+
+TqvGMConfigMain::~TqvGMConfigMain() {
+  FMessageDispatcher->Abandon();
+  services_.messaging.StopListening();
+  MessageDialogCreated = nullptr;
+}
+
+// ---- Building the frame ----------------------------------------------------------------------
+
+void TqvGMConfigMain::BuildTopBar() {
+  TopBar = new QWidget(this);
+  TopBar->setObjectName("TopBar");
+  TopBar->setGeometry(kTopBarRect);
+  TopBar->installEventFilter(this);
+
+  LabelVersion = MakeLabel(TopBar, "LabelVersion", kVersionText);
+  QFont bold = skin::WindowFont(9, true);
+  LabelVersion->setFont(bold);
+  LabelVersion->move(14, 10);
+
+  PopupBoxLanguage = new QComboBox(TopBar);
+  PopupBoxLanguage->setObjectName("PopupBoxLanguage");
+  PopupBoxLanguage->setProperty("q9NoTranslate", true);
+  PopupBoxLanguage->move(560, 6);
+  PopupBoxLanguage->hide();
+
+  LabelProductName = MakeLabel(TopBar, "LabelProductName", "Q9 Gaming Mouse");
+  LabelProductName->setFont(skin::WindowFont(21, true));
+  auto* glow = new QGraphicsDropShadowEffect(LabelProductName);
+  glow->setColor(QColor(0x3d, 0xdc, 0x84));
+  glow->setBlurRadius(18);
+  glow->setOffset(0, 0);
+  LabelProductName->setGraphicsEffect(glow);
+  LabelProductName->move(14, 30);
+  LabelProductName->hide();
+  Label16 = MakeLabel(TopBar, "Label16", "Mouse Configurations");
+  Label16->move(300, 44);
+  Label16->hide();
+
+  BSBTNOPTIONS = MakeButton(TopBar, "BSBTNOPTIONS", "", nullptr, {22, 22});
+  BSBTNOPTIONS->setIcon(skin::OptionsIcon());
+  BSBTNOPTIONS->move(720, 6);
+  BSBTNOPTIONS->hide();
+  BSBTNCLOSE = MakeButton(TopBar, "BSBTNCLOSE", "", nullptr, {24, 22});
+  BSBTNCLOSE->setIcon(skin::CloseIcon());
+  BSBTNCLOSE->move(kTopBarRect.width() - 24 - 4, 6);
+  BSBTNCLOSE->setToolTip("CLOSE");
+  BSBTNMIN = MakeButton(TopBar, "BSBTNMIN", "", nullptr, {22, 22});
+  BSBTNMIN->setIcon(skin::MinimiseIcon());
+  BSBTNMIN->move(BSBTNCLOSE->x() - 22 - 4, 6);
+  BSBTNMIN->setToolTip("Minimize");
+  connect(BSBTNCLOSE, &QPushButton::clicked, this, [this] { BSBTNCLOSEClick(); });
+  connect(BSBTNMIN, &QPushButton::clicked, this, [this] { BSBTNMINClick(); });
+
+  ProgressBarTime = new QProgressBar(TopBar);
+  ProgressBarTime->setObjectName("ProgressBarTime");
+  ProgressBarTime->setGeometry(0, kTopBarRect.height() - 5, kTopBarRect.width(), 5);
+  ProgressBarTime->setRange(0, 100);
+  ProgressBarTime->setValue(0);
+  ProgressBarTime->setTextVisible(false);
+  ProgressBarTime->hide();
+}
+
+void TqvGMConfigMain::BuildPageArea() {
+  auto* area = new QWidget(this);
+  area->setObjectName("PageArea");
+  area->setGeometry(kPageAreaRect);
+
+  static constexpr std::array<const char*, kPageCount> kTabNames{"BtnMainConfig", "BtnCPI", "BtnColor", "BtnUpdate"};
+  static constexpr std::array<const char*, kPageCount> kTabTexts{"MAIN SETTING", "SENSITIVITY", "COLOR CONTROL",
+                                                                 "HELP/SUPPORT"};
+  static constexpr std::array<const char*, kPageCount> kPageNames{"PageMain", "PageCPI", "PageColor", "PageHelp"};
+  auto* tabs = new QButtonGroup(this);
+  tabs->setExclusive(true);
+  TabControlMain = new QStackedWidget(area);
+  TabControlMain->setObjectName("TabControlMain");
+  TabControlMain->setGeometry(0, kTabHeight, kPageAreaRect.width(), kPageAreaRect.height() - kTabHeight);
+  for (int tag = 0; tag < kPageCount; ++tag) {
+    QPushButton* tab = MakeButton(area, kTabNames[tag], kTabTexts[tag], "tab", {kTabWidth, kTabHeight});
+    tab->setCheckable(true);
+    tab->setProperty("tag", tag);
+    tab->move(tag * kTabWidth, 0);
+    tab->installEventFilter(this);  // pages switch on mouse-up
+    tabs->addButton(tab, tag);
+    FTabButtons[tag] = tab;
+    auto* page = new QWidget;
+    page->setObjectName(QString::fromLatin1(kPageNames[tag]));
+    TabControlMain->addWidget(page);
+  }
+  FTabButtons[3]->hide();
+  BuildHelpPage(TabControlMain->widget(3));
+  // The help page's tab is hidden; F1 is the way there.
+  auto* help = new QShortcut(QKeySequence::HelpContents, this);
+  connect(help, &QShortcut::activated, this, [this] { SelectPage(3); });
+}
+
+void TqvGMConfigMain::BuildHelpPage(QWidget* page) {
+  constexpr int kColumnWidth = 340;
+  QLabel* hardware = MakeLabel(page, nullptr, "Hardware & Software Information:", "heading");
+  QLabel* hardwareCore = MakeLabel(page, nullptr, "Hardware Core:3.2");
+  QLabel* softwareCore = MakeLabel(page, nullptr, "Software Core:1.1");
+  QLabel* updateSite = MakeLabel(page, nullptr, "Software Update Website:", "muted");
+  QLabel* website = MakeLabel(page, "LabelWebsite", "", "link");
+  website->setText(QString::fromStdString(FContacts.updateWebsite));
+  website->setProperty("q9NoTranslate", true);
+  QPushButton* goUpdate = MakeButton(page, "BSBTNGOUPDATE", "Go", "action", {90, 28});
+  PlaceColumn({hardware, hardwareCore, softwareCore, updateSite, website}, 36, 30, kColumnWidth, 10);
+  goUpdate->move(36, website->y() + website->sizeHint().height() + 12);
+
+  QLabel* help = MakeLabel(page, nullptr, "Help & Support:", "heading");
+  QLabel* helpText =
+      MakeLabel(page, nullptr, "The help contains the mouse properties and useful information that you want to know.");
+  helpText->setWordWrap(true);
+  QLabel* companySite = MakeLabel(page, nullptr, "Company Website:", "muted");
+  QLabel* company = MakeLabel(page, "LabelCompanyWebsite", "", "link");
+  company->setText(QString::fromStdString(FContacts.companyWebsite));
+  company->setProperty("q9NoTranslate", true);
+  QPushButton* goCompany = MakeButton(page, "BSBTNGOCOMPANYWEBSITE", "Go", "action", {90, 28});
+  QLabel* call = MakeLabel(page, nullptr, "Service Call:", "muted");
+  QLabel* phone = MakeLabel(page, "LabelServiceCall", "");
+  phone->setText(QString::fromStdString(FContacts.serviceCall));
+  phone->setProperty("q9NoTranslate", true);
+  PlaceColumn({help, helpText, companySite, company}, 420, 30, kColumnWidth, 10);
+  goCompany->move(420, company->y() + company->sizeHint().height() + 12);
+  PlaceColumn({call, phone}, 420, goCompany->y() + goCompany->height() + 18, kColumnWidth, 6);
+
+  connect(goUpdate, &QPushButton::clicked, this, [this, website] { OpenAddressOf(website); });
+  connect(goCompany, &QPushButton::clicked, this, [this, company] { OpenAddressOf(company); });
+  for (QLabel* link : {website, company}) {
+    link->setCursor(Qt::PointingHandCursor);
+    link->installEventFilter(this);  // the address opens on a click too
+  }
+}
+
+void TqvGMConfigMain::OpenAddressOf(const QLabel* label) { services_.shell.OpenDocument(label->text().toStdString()); }
+
+void TqvGMConfigMain::BuildProfileBar() {
+  auto* bar = new QWidget(this);
+  bar->setObjectName("ProfileBar");
+  bar->setGeometry(kProfileBarRect);
+  QLabel* title = MakeLabel(bar, "LabelGameProfiles", "Game Profiles", "heading");
+  title->move(4, 4);
+  int right = kProfileBarRect.width();
+  for (auto [name, text, width] : {std::tuple{"BSBTNRESTORE", "Restore Defaults", 130},
+                                   std::tuple{"BSBTNSAVEPROFILE", "Save Profile", 110},
+                                   std::tuple{"BSBTNLOADPROFILE", "Load Profile", 110}}) {
+    right -= width;
+    MakeButton(bar, name, text, "action", {width, 24})->move(right, 2);
+    right -= 6;
+  }
+  auto* profiles = new QButtonGroup(this);
+  for (int index = 0; index < 5; ++index) {
+    const std::string name = "BSBTNPROFILE" + std::to_string(index + 1);
+    const std::string text = "Profile #" + std::to_string(index + 1);
+    QPushButton* button = MakeButton(bar, name.c_str(), text.c_str(), "profile", {157, 32});
+    button->setCheckable(true);
+    button->setProperty("tag", index);
+    button->move(index * 157, 30);
+    profiles->addButton(button, index);
+    FProfileButtons[static_cast<std::size_t>(index)] = button;
+  }
+}
+
+void TqvGMConfigMain::BuildBottomBar() {
+  auto* bar = new QWidget(this);
+  bar->setObjectName("BottomBar");
+  bar->setGeometry(kBottomBarRect);
+  auto* modes = new QButtonGroup(this);
+  for (int mode = 0; mode < 2; ++mode) {
+    const std::string name = "BTNMODE" + std::to_string(mode + 1);
+    const std::string text = "Mode" + std::to_string(mode + 1);
+    QPushButton* button = MakeButton(bar, name.c_str(), text.c_str(), "mode", {94, 29});
+    button->setCheckable(true);
+    button->setProperty("tag", mode);
+    button->move(8 + mode * 100, 15);
+    modes->addButton(button, mode);
+    const std::string hidden = "BSBTNMODE" + std::to_string(mode + 1);
+    MakeButton(bar, hidden.c_str(), "", nullptr, {22, 22})->hide();
+  }
+  modes->button(0)->setChecked(true);
+  QLabel* tips = MakeLabel(bar, "LabelTipsContent", "Report Rate Option:");
+  tips->move(214, 21);
+
+  int right = kBottomBarRect.width() - 8;
+  for (auto [name, text, width, role] : {std::tuple{"BSBTNCANCEL", "CANCEL", 84, "action"},
+                                         std::tuple{"BSBTNAPPLY", "APPLY", 72, "primary"},
+                                         std::tuple{"BSBTNOK", "OK", 55, "action"}}) {
+    right -= width;
+    QPushButton* button = MakeButton(bar, name, text, role, {width, 29});
+    button->move(right, 15);
+    right -= 8;
+  }
+  BSBTNCANCEL = bar->findChild<QPushButton*>("BSBTNCANCEL");
+  BSBTNAPPLY = bar->findChild<QPushButton*>("BSBTNAPPLY");
+  BSBTNOK = bar->findChild<QPushButton*>("BSBTNOK");
+  connect(BSBTNCANCEL, &QPushButton::clicked, this, [this] { BSBTNCANCELClick(); });
+  connect(BSBTNAPPLY, &QPushButton::clicked, this, [this] { BSBTNAPPLYClick(); });
+  connect(BSBTNOK, &QPushButton::clicked, this, [this] { BSBTNOKClick(); });
+}
+
+void TqvGMConfigMain::BuildCommands() {
+  using Handler = void (TqvGMConfigMain::*)();
+  static constexpr std::array<std::pair<const char*, Handler>, 7> kCommands{{
+      {"SetButton", &TqvGMConfigMain::uiCommandSetting1Commands0Execute},
+      {"SetCPI", &TqvGMConfigMain::uiCommandSetting1Commands1Execute},
+      {"SetMouseParam", &TqvGMConfigMain::uiCommandSetting1Commands2Execute},
+      {"SetProfileBtn", &TqvGMConfigMain::uiCommandSetting1Commands3Execute},
+      {"SetReport", &TqvGMConfigMain::uiCommandSetting1Commands4Execute},
+      {"SetLED", &TqvGMConfigMain::uiCommandSetting1Commands5Execute},
+      {"SetButtonEasyShift", &TqvGMConfigMain::uiCommandSetting1Commands6Execute},
+  }};
+  for (const auto& [name, handler] : kCommands)
+    FCommandSetting.Commands().Add(name).OnExecute = [this, handler](TuiGetSet, void*, std::uint32_t) { (this->*handler)(); };
+}
+
+void TqvGMConfigMain::ConnectProgress() {
+  FProgress.OnChanged = [this] { TimerProcessChanged(); };
+  FProgress.ProcessMessages = [] { QCoreApplication::processEvents(); };
+}
+
+void TqvGMConfigMain::ConnectDevice() {
+  FChannel->OnDeviceArrialEvent = [this] { uiSTDCommand1DeviceArrialEvent(); };
+  if (services_.notifications) FChannel->AttachNotifications(*services_.notifications);
+}
+
+void TqvGMConfigMain::ListenForMessages() {
+  services_.messaging.Listen(kConfigWindowClass, kConfigWindowCaption,
+                             [this](const WindowMessage& message) { return HandleWindowMessage(message); },
+                             FMessageDispatcher->AsDispatch());
+}
+
+// ---- Start-up ----------------------------------------------------------------------------------
+
+void TqvGMConfigMain::FormCreate() {
+  FillLanguageChooser();
+  FConfigButtonSet.fill(nullptr);  // the assignment page places its slot buttons here
+  QGuiApplication::setApplicationDisplayName(QString::fromUtf8(kApplicationTitle));
+  FState.MouseParamsChanged = false;
+  ApplyLanguage();
+  UpdateTitleAndLayout();
+  FState.DeviceMode = 0;
+  FCurrentMacro = 0;
+  FCenterDoubleClickArea = true;
+  FTabButtons[0]->setChecked(true);
+  SelectPage(0);
+  CopyWorkingSettings();
+  RefreshAllPages();
+  SelectStoredLanguageInChooser();
+  SelectProfile(DM.FAllProfileSettingInfo.ReservedData.IntegerData[kSlotMode1Profile]);
+  LoadCursors();
+  FState.SettingsModified = false;
+}
+
+void TqvGMConfigMain::FillLanguageChooser() {
+  PopupBoxLanguage->clear();
+  for (const TLanguageResource& resource : FLanguage->Resources().languages)
+    PopupBoxLanguage->addItem(QString::fromStdString(FLanguage->GetLanguageLongNameByLangID(resource.name)));
+}
+
+void TqvGMConfigMain::SelectStoredLanguageInChooser() {
+  const int stored = DM.FAllProfileSettingInfo.CurrentLanguage;
+  PopupBoxLanguage->setCurrentIndex(stored > 2 ? 0 : stored);
+}
+
+void TqvGMConfigMain::CopyWorkingSettings() {
+  const TMouseSettingInfoEasyShiftEx& settings = DM.FCurrentMouseSettingInfo;
+  FState.MouseParams = {settings.PointerSpeed, settings.VWheelSpeed, settings.PointerAcceleration};
+  const TLEDCONFIG& light = settings.LEDConfig;
+  FLightWorkingCopy = {light.R, light.G, light.B, light.BRIGHT_LEVEL, light.BREATH_SPEED};
+}
+
+void TqvGMConfigMain::LoadCursors() {
+  const QString folder = QString::fromStdString((services_.programFolder / "image").string());
+  const std::optional<QCursor> hand = skin::LoadCursorFile(folder + "/hand.cur");
+  const std::optional<QCursor> arrow = skin::LoadCursorFile(folder + "/attack.cur");
+  if (hand) {
+    for (QPushButton* tab : FTabButtons) tab->setCursor(*hand);
+    for (const char* name : {"BSBTNGOUPDATE", "BSBTNGOCOMPANYWEBSITE"})
+      if (auto* button = findChild<QPushButton*>(name)) button->setCursor(*hand);
+  }
+  if (arrow) setProperty("q9SliderCursor", QVariant::fromValue(*arrow));
+  if (hand) setProperty("q9HandCursor", QVariant::fromValue(*hand));
+}
+
+void TqvGMConfigMain::showEvent(QShowEvent* event) {
+  QWidget::showEvent(event);
+  if (!event->spontaneous()) FormShow();
+}
+
+void TqvGMConfigMain::FormShow() {
+  FState.ReportRateChanged = false;
+  if (services_.messaging.FindWindowOfClass(kMonitorWindowClass))
+    services_.shell.BringWindowToFront(kMonitorWindowClass);
+  else
+    services_.shell.StartProgram(MonitorProgramPath(services_.programFolder), services_.programFolder);
+  UpdateTitleAndLayout();
+}
+
+// ---- Language, title and pages -----------------------------------------------------------------
+
+QString TqvGMConfigMain::Tr(const char* text) const { return QString::fromStdString(FLanguage->Translate(text)); }
+
+void TqvGMConfigMain::ApplyLanguage() {
+  const int stored = DM.FAllProfileSettingInfo.CurrentLanguage;
+  if (FLanguage->GetLanguageIndexByShortID(FLanguage->Lang()) != stored) {
+    const std::string shortID = FLanguage->GetLanguageShortIDByIndex(stored);
+    if (!shortID.empty()) FLanguage->SetLang(shortID);
+  }
+  UpdateTitleAndLayout();
+}
+
+void TqvGMConfigMain::UpdateTitleAndLayout() {
+  QGuiApplication::setApplicationDisplayName(Tr(kApplicationTitle));
+  {
+    const QSignalBlocker detached(PopupBoxLanguage);
+    const int stored = DM.FAllProfileSettingInfo.CurrentLanguage;
+    if (stored < PopupBoxLanguage->count()) PopupBoxLanguage->setCurrentIndex(stored);
+  }
+  LabelVersion->setFixedWidth(QFontMetrics(LabelVersion->font()).horizontalAdvance(LabelVersion->text()) + 20);
+  const QString shown = PopupBoxLanguage->currentIndex() >= 0 ? PopupBoxLanguage->currentText()
+                                                              : PopupBoxLanguage->itemText(0);
+  PopupBoxLanguage->setFixedWidth(QFontMetrics(PopupBoxLanguage->font()).horizontalAdvance(shown) + 30);
+}
+
+void TqvGMConfigMain::RefreshAllPages() { FCommandSetting.SetData(&DM, sizeof DM); }
+
+int TqvGMConfigMain::CurrentPage() const { return TabControlMain->currentIndex(); }
+
+void TqvGMConfigMain::SelectPage(int pageIndex) {
+  if (pageIndex < 0 || pageIndex >= kPageCount) return;
+  TabControlMain->setCurrentIndex(pageIndex);
+  for (int tag = 0; tag < kPageCount; ++tag) FTabButtons[static_cast<std::size_t>(tag)]->setChecked(tag == pageIndex);
+}
+
+void TqvGMConfigMain::SelectProfile(int profileIndex) {
+  if (!DM.SwitchToProfile(profileIndex, 0)) return;
+  RefreshAllPages();
+}
+
+// The pages that fill these are built on this frame one by one; a page not there yet has nothing
+// to refresh.
+void TqvGMConfigMain::uiCommandSetting1Commands0Execute() {}
+void TqvGMConfigMain::uiCommandSetting1Commands1Execute() {}
+void TqvGMConfigMain::uiCommandSetting1Commands2Execute() {}
+void TqvGMConfigMain::uiCommandSetting1Commands4Execute() {}
+void TqvGMConfigMain::uiCommandSetting1Commands5Execute() {}
+void TqvGMConfigMain::uiCommandSetting1Commands6Execute() {}
+
+void TqvGMConfigMain::uiCommandSetting1Commands3Execute() {
+  for (std::size_t index = 0; index < FProfileButtons.size(); ++index)
+    FProfileButtons[index]->setChecked(static_cast<int>(index) == DM.FProfileIndex);
+}
+
+// ---- Device, apply and progress ----------------------------------------------------------------
+
+void TqvGMConfigMain::uiSTDCommand1DeviceArrialEvent() { BSBTNAPPLY->setEnabled(true); }
+
+void TqvGMConfigMain::TimerProcessChanged() {
+  ProgressBarTime->setValue(FProgress.Value());
+  ProgressBarTime->setVisible(FProgress.Visible());
+}
+
+void TqvGMConfigMain::Pause(int milliseconds) {
+  if (services_.pause) {
+    services_.pause(milliseconds);
+    return;
+  }
+  QCoreApplication::processEvents();
+  QEventLoop loop;
+  QTimer::singleShot(milliseconds, &loop, &QEventLoop::quit);
+  loop.exec();
+}
+
+ApplyHooks TqvGMConfigMain::MakeApplyHooks() {
+  ApplyHooks hooks;
+  hooks.ProgressPause = [this](int milliseconds) { Pause(milliseconds); };
+  hooks.StartProgress = [this](int intervalMs) { FProgress.Start(intervalMs); };
+  hooks.ShowNotConnected = [this](const std::string& title, const std::string& text) {
+    ShowMessageDialog(Tr(title.c_str()), Tr(text.c_str()), 0, this);
+  };
+  hooks.SendToMonitor = [this](std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam) {
+    std::intptr_t result = 0;
+    services_.messaging.Send(kMonitorWindowClass, {message, wParam, lParam}, result);
+  };
+  hooks.DisableApply = [this] { BSBTNAPPLY->setEnabled(false); };
+  return hooks;
+}
+
+bool TqvGMConfigMain::RunApply() {
+  FApplying = true;
+  const ApplyResult result = ApplySettingsToDevice(DM, *FChannel, FState, MakeApplyHooks());
+  FApplying = false;
+  if (FCloseAfterApply) QTimer::singleShot(0, this, &QWidget::close);
+  return result.ok();
+}
+
+bool TqvGMConfigMain::BSBTNAPPLYClick() {
+  if (FApplying) return false;
+  BSBTNAPPLY->setEnabled(false);
+  const bool applied = RunApply();
+  BSBTNAPPLY->setEnabled(true);
+  return applied;
+}
+
+bool TqvGMConfigMain::BSBTNOKClick() {
+  if (FApplying) return false;
+  BSBTNOK->setEnabled(false);
+  const bool applied = RunApply();
+  if (applied) FProgress.CloseWhenHidden([this] { close(); });
+  BSBTNOK->setEnabled(true);
+  return applied;
+}
+
+// ---- Closing -----------------------------------------------------------------------------------
+
+bool TqvGMConfigMain::AskSaveChanges() {
+  if (!FState.SettingsModified) return false;
+  if (ShowMessageDialog(Tr(kWarningTitle), Tr(kSaveQuestion), 0, this) != 1) return false;
+  // The program-wide record holds the memory-location choices; it is saved with the profiles.
+  bool saved = DM.SaveBackAllProfileInfo();
+  saved = DM.SaveBackToAllProfileSettingInfo() && saved;
+  if (!saved) {
+    FKeepOpen = ShowMessageDialog(Tr(kWarningTitle), Tr(kSaveFailed), 0, this) != 1;
+    return false;
+  }
+  FState.SettingsModified = false;
+  return true;
+}
+
+void TqvGMConfigMain::BSBTNCLOSEClick() { close(); }
+
+void TqvGMConfigMain::closeEvent(QCloseEvent* event) {
+  if (FApplying) {
+    // The apply runs on this stack; the window closes once it has finished.
+    FCloseAfterApply = true;
+    event->ignore();
+    return;
+  }
+  FKeepOpen = false;
+  if (!FCloseWithoutQuestion) AskSaveChanges();
+  if (FKeepOpen) {
+    event->ignore();
+    return;
+  }
+  FCloseWithoutQuestion = true;
+  event->accept();
+}
+
+void TqvGMConfigMain::BSBTNMINClick() { showMinimized(); }
+
+void TqvGMConfigMain::Terminate() {
+  FCloseWithoutQuestion = true;
+  if (services_.terminate) {
+    services_.terminate();
+    return;
+  }
+  close();
+  QCoreApplication::quit();
+}
+
+std::intptr_t TqvGMConfigMain::HandleWindowMessage(const WindowMessage& message) {
+  switch (message.message) {
+    case MSG_CONFIG_CLOSE:
+      Terminate();
+      return 1;
+    case MSG_PROFILE_CHANGED:
+      if (static_cast<std::intptr_t>(message.wParam) == DM.FProfileIndex) {
+        DM.LoadProfileInfoFromRegistry(DM.FProfileIndex);
+        DM.ReadCurrentProfileInfo();
+        qDebug("record change");
+      }
+      return 1;
+    case MSG_LANGUAGE_REAPPLY:
+      ApplyLanguage();
+      return 1;
+    default:
+      return 0;
+  }
+}
+
+// ---- Painting and moving -----------------------------------------------------------------------
+
+void TqvGMConfigMain::paintEvent(QPaintEvent*) {
+  QPainter painter(this);
+  painter.setRenderHint(QPainter::Antialiasing);
+  skin::PaintWindowBackground(painter, rect());
+  // The product's mark in the top bar: part of the window's artwork, like the background.
+  const QRect emblem(kTopBarRect.x() + 14, kTopBarRect.y() + 34, 36, 36);
+  skin::ProgramIcon().paint(&painter, emblem);
+  QFont mark = skin::WindowFont(17, true);
+  mark.setLetterSpacing(QFont::AbsoluteSpacing, 2);
+  painter.setFont(mark);
+  painter.setPen(skin::kAccent);
+  painter.drawText(QRect(emblem.right() + 12, emblem.top(), 400, emblem.height()), Qt::AlignVCenter | Qt::AlignLeft,
+                   QStringLiteral("Q9 GAMING MOUSE"));
+}
+
+bool TqvGMConfigMain::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == TopBar) {
+    auto* mouse = static_cast<QMouseEvent*>(event);
+    if (event->type() == QEvent::MouseButtonPress && mouse->button() == Qt::LeftButton) {
+      // The window manager moves the window where it can; otherwise it follows the pointer.
+      if (windowHandle() && windowHandle()->startSystemMove()) return true;
+      FDragging = true;
+      FDragOffset = mouse->globalPosition().toPoint() - frameGeometry().topLeft();
+      return true;
+    }
+    if (event->type() == QEvent::MouseMove && FDragging) {
+      move(mouse->globalPosition().toPoint() - FDragOffset);
+      return true;
+    }
+    if (event->type() == QEvent::MouseButtonRelease) FDragging = false;
+    return false;
+  }
+  if (event->type() == QEvent::MouseButtonRelease && watched->property("q9role") == "link") {
+    OpenAddressOf(static_cast<QLabel*>(watched));
+    return true;
+  }
+  if (event->type() == QEvent::MouseButtonRelease) {
+    auto* mouse = static_cast<QMouseEvent*>(event);
+    auto* tab = qobject_cast<QPushButton*>(watched);
+    if (tab && mouse->button() == Qt::LeftButton && tab->rect().contains(mouse->position().toPoint())) {
+      QTimer::singleShot(0, this, [this, tag = tab->property("tag").toInt()] { SelectPage(tag); });
+    }
+  }
+  return QWidget::eventFilter(watched, event);
+}
+
+}  // namespace q9

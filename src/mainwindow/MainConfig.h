@@ -1,0 +1,205 @@
+#pragma once
+// TqvGMConfigMain: the configuration window. It owns the frame every page lives in (top bar, tab
+// buttons and pages, profile bar, bottom bar), the command setting component that refreshes the
+// pages from the data module, the device channel, the progress display of an apply, the private
+// messages with the monitor program and the help/support page.
+
+#include <QWidget>
+#include <array>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "app/ApplyProgress.h"
+#include "app/DataModule.h"
+#include "components/uiCommandSetting.h"
+#include "components/uiMenuEx.h"
+#include "device/uiSTDCommand.h"
+#include "lang/uiLanguage.h"
+#include "platform/DeviceNotifications.h"
+#include "platform/DriverTransport.h"
+#include "platform/Scheduler.h"
+#include "platform/Shell.h"
+#include "platform/SystemLocale.h"
+#include "platform/WindowMessaging.h"
+#include "protocol/ApplySequence.h"
+
+class QComboBox;
+class QLabel;
+class QProgressBar;
+class QPushButton;
+class QStackedWidget;
+
+namespace q9 {
+
+class BlockingDispatcher;
+class TuiMenuExPopup;
+
+/// What the window works with; everything outlives the window.
+struct MainWindowServices {
+  TDM& DM;
+  Scheduler& scheduler;
+  DriverTransport& transport;
+  WindowMessaging& messaging;
+  Shell& shell;
+  const SystemLocale& locale;
+  /// Where config.ini, ui.local, image/ and the monitor program are.
+  std::filesystem::path programFolder;
+  /// Null: no notifications of devices (only the start-up arrival comes).
+  DeviceNotifications* notifications = nullptr;
+  /// The pauses of an apply; empty: the event loop keeps running for the time given.
+  PauseFunction pause;
+  /// Ends the program without questions; empty: the application's event loop is left.
+  std::function<void()> terminate;
+};
+
+/// The addresses of the help/support page, from the [SUPPORT] section of config.ini.
+struct SupportContacts {
+  std::string updateWebsite;
+  std::string companyWebsite;
+  std::string serviceCall;
+};
+SupportContacts ReadSupportContacts(const std::filesystem::path& configFile);
+
+/// The monitor program beside this one.
+std::filesystem::path MonitorProgramPath(const std::filesystem::path& programFolder);
+
+class TqvGMConfigMain : public QWidget {
+  Q_OBJECT
+
+ public:
+  static constexpr int kClientWidth = 819;
+  static constexpr int kClientHeight = 595;
+  static constexpr int kPageCount = 4;
+
+  explicit TqvGMConfigMain(MainWindowServices services, QWidget* parent = nullptr);
+  ~TqvGMConfigMain() override;
+
+  // The window-wide state the pages and the apply sequence share.
+  bool SettingsModified() const { return FState.SettingsModified; }
+  void SetSettingsModified(bool value) { FState.SettingsModified = value; }
+  bool ReportRateChanged() const { return FState.ReportRateChanged; }
+  void SetReportRateChanged(bool value) { FState.ReportRateChanged = value; }
+  bool MouseParamsChanged() const { return FState.MouseParamsChanged; }
+  const ApplyState& State() const { return FState; }
+  int SelectedMode() const { return FSelectedMode; }
+  int CurrentPage() const;
+
+  void SelectPage(int pageIndex);
+  /// The save question of the close flow; true when the user chose to save.
+  bool AskSaveChanges();
+  void ApplyLanguage();
+  void UpdateTitleAndLayout();
+  void RefreshAllPages();
+  /// Makes game profile 0..4 current with button group 0 and refreshes the pages.
+  void SelectProfile(int profileIndex);
+
+  /// Runs the apply sequence as APPLY does; the result says whether the mouse took every setting.
+  bool BSBTNAPPLYClick();
+  bool BSBTNOKClick();
+  void BSBTNCLOSEClick();
+  void BSBTNCANCELClick() { BSBTNCLOSEClick(); }
+  void BSBTNMINClick();
+
+  /// A private message from the monitor program; returns the message's result.
+  std::intptr_t HandleWindowMessage(const WindowMessage& message);
+
+  TuiLanguage& uiLanguage1() { return *FLanguage; }
+  TuiCommandSetting& uiCommandSetting1() { return FCommandSetting; }
+  TuiSTDCommand& uiSTDCommand1() { return *FChannel; }
+  ApplyProgress& Progress() { return FProgress; }
+  TuiMenuEx& uiMenuEx1() { return FMenuButtons; }
+  TuiMenuEx& uiMenuExOptions() { return FMenuOptions; }
+  TuiMenuEx& uiMenuExMouseMemorySetting() { return FMenuMemory; }
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+  void paintEvent(QPaintEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  void BuildTopBar();
+  void BuildPageArea();
+  void BuildHelpPage(QWidget* page);
+  void OpenAddressOf(const QLabel* label);
+  void BuildProfileBar();
+  void BuildBottomBar();
+  void BuildCommands();
+  void ConnectDevice();
+  void ConnectProgress();
+  void ListenForMessages();
+
+  void FormCreate();
+  void FormShow();
+  void FillLanguageChooser();
+  void SelectStoredLanguageInChooser();
+  void LoadCursors();
+  void CopyWorkingSettings();
+
+  // The commands of uiCommandSetting1, in their order.
+  void uiCommandSetting1Commands0Execute();
+  void uiCommandSetting1Commands1Execute();
+  void uiCommandSetting1Commands2Execute();
+  void uiCommandSetting1Commands3Execute();
+  void uiCommandSetting1Commands4Execute();
+  void uiCommandSetting1Commands5Execute();
+  void uiCommandSetting1Commands6Execute();
+
+  void uiSTDCommand1DeviceArrialEvent();
+  void TimerProcessChanged();
+  bool RunApply();
+  ApplyHooks MakeApplyHooks();
+  void Pause(int milliseconds);
+  void Terminate();
+  QString Tr(const char* text) const;
+
+  MainWindowServices services_;
+  TDM& DM;
+  ApplyState FState;
+  int FSelectedMode = 0;
+  int FPlaceButtonTag = 0;
+  int FCurrentMacro = -1;
+  bool FCenterDoubleClickArea = false;
+  std::array<std::uint8_t, 5> FLightWorkingCopy{};  ///< R, G, B, BRIGHT_LEVEL, BREATH_SPEED
+  std::array<QPushButton*, 10> FConfigButtonSet{};
+
+  std::unique_ptr<BlockingDispatcher> FMessageDispatcher;
+  std::unique_ptr<TuiLanguage> FLanguage;
+  TuiCommandSetting FCommandSetting;
+  std::unique_ptr<TuiSTDCommand> FChannel;
+  ApplyProgress FProgress;
+  TuiMenuEx FMenuButtons;
+  TuiMenuEx FMenuOptions;
+  TuiMenuEx FMenuMemory;
+  std::unique_ptr<TuiMenuExPopup> FMenuButtonsPopup;
+  std::unique_ptr<TuiMenuExPopup> FMenuOptionsPopup;
+  std::unique_ptr<TuiMenuExPopup> FMenuMemoryPopup;
+  SupportContacts FContacts;
+
+  bool FApplying = false;
+  bool FCloseAfterApply = false;
+  bool FCloseWithoutQuestion = false;
+  bool FKeepOpen = false;  ///< a failed save was not confirmed: the window stays
+  QPoint FDragOffset;
+  bool FDragging = false;
+
+  QWidget* TopBar = nullptr;
+  QLabel* LabelVersion = nullptr;
+  QComboBox* PopupBoxLanguage = nullptr;
+  QLabel* LabelProductName = nullptr;
+  QLabel* Label16 = nullptr;
+  QPushButton* BSBTNOPTIONS = nullptr;
+  QPushButton* BSBTNMIN = nullptr;
+  QPushButton* BSBTNCLOSE = nullptr;
+  QProgressBar* ProgressBarTime = nullptr;
+  QStackedWidget* TabControlMain = nullptr;
+  std::array<QPushButton*, kPageCount> FTabButtons{};
+  std::array<QPushButton*, 5> FProfileButtons{};
+  QPushButton* BSBTNOK = nullptr;
+  QPushButton* BSBTNAPPLY = nullptr;
+  QPushButton* BSBTNCANCEL = nullptr;
+};
+
+}  // namespace q9

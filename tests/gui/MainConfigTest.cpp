@@ -1,0 +1,475 @@
+// The main window's frame: start-up, the close flow, the progress display, the private messages,
+// language changes and device arrival, on fakes and the simulated mouse.
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDialog>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QStackedWidget>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QtTest>
+#include <cstring>
+#include <atomic>
+#include <filesystem>
+#include <thread>
+#include <fstream>
+
+#include "SimulatedMouse.h"
+#include "lang/LanguageFile.h"
+#include "mainwindow/MainConfig.h"
+#include "platform/fake/FakeDeviceNotifications.h"
+#include "platform/fake/FakeRegistryStore.h"
+#include "platform/fake/FakeShell.h"
+#include "platform/fake/FakeSystemLocale.h"
+#include "platform/fake/FakeWindowMessaging.h"
+#include "platform/fake/ManualScheduler.h"
+#include "platform/posix/PosixWindowMessaging.h"
+#include "storage/StoredLayout.h"
+
+using namespace q9;
+
+namespace {
+
+/// Answers the message dialogs that appear with buttons in turn (the last one for every later
+/// dialog), and keeps the texts they showed.
+class DialogAnswerer : public QObject {
+ public:
+  explicit DialogAnswerer(std::vector<const char*> buttons) : buttons_(std::move(buttons)) {
+    timer_.setInterval(5);
+    connect(&timer_, &QTimer::timeout, this, &DialogAnswerer::Answer);
+    timer_.start();
+  }
+  QStringList texts;
+
+ private:
+  void Answer() {
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+      auto* dialog = qobject_cast<QDialog*>(widget);
+      if (!dialog || !dialog->isVisible()) continue;
+      const char* name = buttons_[std::min<std::size_t>(static_cast<std::size_t>(texts.size()), buttons_.size() - 1)];
+      auto* button = dialog->findChild<QPushButton*>(name);
+      if (!button) continue;
+      texts << dialog->findChild<QLabel*>("LabelText")->text();
+      QTest::mouseClick(button, Qt::LeftButton);
+      return;
+    }
+  }
+  QTimer timer_;
+  std::vector<const char*> buttons_;
+};
+
+std::string Translated(const std::string& languageShortID, const std::string& text) {
+  LanguageResources resources;
+  std::string error;
+  if (!LoadLanguageFile(std::filesystem::path(Q9_SOURCE_DATA) / "ui.local", resources, error)) return {};
+  const int index = GetLanguageIndexByShortID(resources, languageShortID);
+  return index < 0 ? std::string() : TranslateText(&resources.languages[static_cast<std::size_t>(index)], text);
+}
+
+}  // namespace
+
+class MainConfigTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void init();
+  void cleanup();
+
+  void startUpBuildsTheFrameAndShowsThePageOfTheStoredProfile();
+  void startUpTakesTheStoredLanguageAndFallsBackToTheFirstEntry();
+  void showingStartsTheMonitorOrRaisesIt();
+  void tabButtonsSwitchPagesOnMouseUp();
+  void closingUnmodifiedAsksNothing();
+  void closingAndCancellingTheQuestionWritesNothing();
+  void closingAndSavingWritesProfilesAndTheProgramWideRecord();
+  void aFailedSaveKeepsTheWindowUnlessTheUserClosesAnyway();
+  void progressRunsNineTicksWaitsOnceAtNinetyOneAndHides();
+  void okClosesAfterTheProgressEndsOnlyWhenTheMouseTookIt();
+  void monitorMessagesCloseReloadAndReapplyLanguage();
+  void theMonitorReachesTheWindowThroughTheRealMessaging();
+  void languageChangeRetranslatesTheShownWindow();
+  void arrivalEnablesApply();
+  void helpPageOpensTheConfiguredAddresses();
+  void draggingTheTopBarMovesTheWindow();
+
+ private:
+  TqvGMConfigMain& MakeWindow(WindowMessaging* messaging = nullptr);
+  QPushButton* Button(const char* name) { return window_->findChild<QPushButton*>(name); }
+  void Advance(int ms) {
+    scheduler_->Advance(ms);
+    QCoreApplication::processEvents();
+  }
+  std::vector<std::uint8_t> StoredValue(const std::string& name) {
+    return store_->Get(kSettingsKeyPath, name).value_or(std::vector<std::uint8_t>{});
+  }
+
+  std::unique_ptr<QTemporaryDir> folder_;
+  std::unique_ptr<FakeRegistryStore> store_;
+  std::unique_ptr<FakeSystemLocale> locale_;
+  std::unique_ptr<TDM> dm_;
+  std::unique_ptr<ManualScheduler> scheduler_;
+  std::unique_ptr<SimulatedMouse> mouse_;
+  std::unique_ptr<SimulatedDriverTransport> transport_;
+  std::unique_ptr<FakeWindowMessaging> messaging_;
+  std::unique_ptr<FakeShell> shell_;
+  std::unique_ptr<FakeDeviceNotifications> notifications_;
+  std::unique_ptr<TqvGMConfigMain> window_;
+  int terminated_ = 0;
+};
+
+void MainConfigTest::init() {
+  folder_ = std::make_unique<QTemporaryDir>();
+  const std::filesystem::path folder = folder_->path().toStdString();
+  const std::filesystem::path data = Q9_SOURCE_DATA;
+  std::filesystem::copy_file(data / "ui.local", folder / "ui.local");
+  std::filesystem::copy_file(data / "config.ini", folder / "config.ini");
+  std::filesystem::create_directory(folder / "image");
+  std::filesystem::copy_file(data / "image" / "hand.cur", folder / "image" / "hand.cur");
+  store_ = std::make_unique<FakeRegistryStore>();
+  locale_ = std::make_unique<FakeSystemLocale>();
+  dm_ = CreateDataModule(*store_, *locale_);
+  scheduler_ = std::make_unique<ManualScheduler>();
+  mouse_ = std::make_unique<SimulatedMouse>();
+  transport_ = std::make_unique<SimulatedDriverTransport>(*mouse_);
+  messaging_ = std::make_unique<FakeWindowMessaging>();
+  shell_ = std::make_unique<FakeShell>();
+  notifications_ = std::make_unique<FakeDeviceNotifications>();
+  terminated_ = 0;
+}
+
+void MainConfigTest::cleanup() {
+  window_.reset();
+  dm_.reset();
+}
+
+TqvGMConfigMain& MainConfigTest::MakeWindow(WindowMessaging* messaging) {
+  MainWindowServices services{*dm_,     *scheduler_, *transport_, messaging ? *messaging : *messaging_, *shell_, *locale_,
+                              folder_->path().toStdString(), notifications_.get(), {}, {}};
+  services.pause = [](int) { QCoreApplication::processEvents(); };
+  services.terminate = [this] { ++terminated_; };
+  window_ = std::make_unique<TqvGMConfigMain>(std::move(services));
+  return *window_;
+}
+
+void MainConfigTest::startUpBuildsTheFrameAndShowsThePageOfTheStoredProfile() {
+  dm_->FAllProfileSettingInfo.ReservedData.IntegerData[kSlotMode1Profile] = 2;
+  TqvGMConfigMain& window = MakeWindow();
+
+  QCOMPARE(window.windowTitle(), QString("QVGM_CONFIG"));
+  QCOMPARE(window.size(), QSize(819, 595));
+  QVERIFY(window.windowFlags() & Qt::FramelessWindowHint);
+  QCOMPARE(window.CurrentPage(), 0);
+  QVERIFY(Button("BtnMainConfig")->isChecked());
+  for (const char* hidden : {"BSBTNOPTIONS", "BtnUpdate", "BSBTNMODE1", "BSBTNMODE2"})
+    QVERIFY2(Button(hidden)->isHidden(), hidden);
+  for (const char* hidden : {"LabelProductName", "Label16"}) QVERIFY2(window.findChild<QLabel*>(hidden)->isHidden(), hidden);
+  QVERIFY(window.findChild<QProgressBar*>("ProgressBarTime")->isHidden());
+  QVERIFY(window.findChild<QComboBox*>("PopupBoxLanguage")->isHidden());
+
+  const TuiCommands& commands = window.uiCommandSetting1().Commands();
+  QStringList names;
+  for (int i = 0; i < commands.Count(); ++i) names << QString::fromStdString(commands[i].Name());
+  QCOMPARE(names, QStringList({"SetButton", "SetCPI", "SetMouseParam", "SetProfileBtn", "SetReport", "SetLED",
+                               "SetButtonEasyShift"}));
+
+  // The profile of memory location 1 is current and its button pressed; nothing counts as changed.
+  QCOMPARE(dm_->FProfileIndex, 2);
+  QVERIFY(Button("BSBTNPROFILE3")->isChecked());
+  QVERIFY(!Button("BSBTNPROFILE1")->isChecked());
+  QVERIFY(!window.SettingsModified());
+  QVERIFY(Button("BtnCPI")->cursor().shape() == Qt::BitmapCursor);  // image/hand.cur
+}
+
+void MainConfigTest::startUpTakesTheStoredLanguageAndFallsBackToTheFirstEntry() {
+  dm_->FAllProfileSettingInfo.CurrentLanguage = 1;
+  {
+    TqvGMConfigMain& window = MakeWindow();
+    QCOMPARE(window.uiLanguage1().Lang(), std::string("0804"));
+    QCOMPARE(Button("BtnCPI")->text().toStdString(), Translated("0804", "SENSITIVITY"));
+    QCOMPARE(window.findChild<QComboBox*>("PopupBoxLanguage")->currentIndex(), 1);
+  }
+  dm_->FAllProfileSettingInfo.CurrentLanguage = 3;
+  TqvGMConfigMain& window = MakeWindow();
+  auto* chooser = window.findChild<QComboBox*>("PopupBoxLanguage");
+  QCOMPARE(chooser->count(), 3);
+  QCOMPARE(chooser->currentIndex(), 0);
+  QCOMPARE(Button("BtnCPI")->text(), QString("SENSITIVITY"));
+}
+
+void MainConfigTest::showingStartsTheMonitorOrRaisesIt() {
+  TqvGMConfigMain& window = MakeWindow();
+  window.SetReportRateChanged(true);
+  window.show();
+  QCOMPARE(shell_->started.size(), std::size_t{1});
+  QCOMPARE(shell_->started[0].program, MonitorProgramPath(folder_->path().toStdString()));
+  QCOMPARE(shell_->started[0].folder, std::filesystem::path(folder_->path().toStdString()));
+  QVERIFY(!window.ReportRateChanged());
+  window.hide();
+
+  messaging_->AddWindow(kMonitorWindowClass);
+  window.show();
+  QCOMPARE(shell_->started.size(), std::size_t{1});
+  QCOMPARE(shell_->raised, std::vector<std::string>{kMonitorWindowClass});
+}
+
+void MainConfigTest::tabButtonsSwitchPagesOnMouseUp() {
+  TqvGMConfigMain& window = MakeWindow();
+  window.show();
+  QTest::mouseClick(Button("BtnColor"), Qt::LeftButton);
+  QTRY_COMPARE(window.CurrentPage(), 2);
+  QVERIFY(Button("BtnColor")->isChecked());
+  QVERIFY(!Button("BtnMainConfig")->isChecked());
+  window.SelectPage(3);
+  QCOMPARE(window.findChild<QStackedWidget*>("TabControlMain")->currentWidget()->objectName(), QString("PageHelp"));
+  QVERIFY(!Button("BtnColor")->isChecked());
+  window.SelectPage(7);  // no such page: nothing changes
+  QCOMPARE(window.CurrentPage(), 3);
+  window.SelectPage(0);
+  QVERIFY(QTest::qWaitForWindowActive(&window));
+  QTest::keyClick(&window, Qt::Key_F1);
+  QCOMPARE(window.CurrentPage(), 3);
+}
+
+void MainConfigTest::closingUnmodifiedAsksNothing() {
+  TqvGMConfigMain& window = MakeWindow();
+  window.show();
+  DialogAnswerer answerer({"BtnOK"});
+  QTest::mouseClick(Button("BSBTNCLOSE"), Qt::LeftButton);
+  QTRY_VERIFY(!window.isVisible());
+  QVERIFY(answerer.texts.isEmpty());
+}
+
+void MainConfigTest::closingAndCancellingTheQuestionWritesNothing() {
+  TqvGMConfigMain& window = MakeWindow();
+  window.show();
+  const auto settingsBefore = StoredValue(kSettingsValueName);
+  const auto profileBefore = StoredValue(GameProfileValueName(0));
+  dm_->FAllProfileSettingInfo.ReservedData.IntegerData[kSlotMode2Profile] = 4;
+  dm_->FCurrentMouseSettingInfo.PointerSpeed = 3;
+  dm_->SaveBackToCurrentProfileInfo();
+  window.SetSettingsModified(true);
+
+  DialogAnswerer answerer({"BSBTNCANCEL"});
+  QTest::mouseClick(Button("BSBTNCANCEL"), Qt::LeftButton);
+  QTRY_VERIFY(!window.isVisible());
+  QCOMPARE(answerer.texts, QStringList{"The mouse setting has been changed, save the current setting anyway?"});
+  QCOMPARE(StoredValue(kSettingsValueName), settingsBefore);
+  QCOMPARE(StoredValue(GameProfileValueName(0)), profileBefore);
+}
+
+void MainConfigTest::closingAndSavingWritesProfilesAndTheProgramWideRecord() {
+  TqvGMConfigMain& window = MakeWindow();
+  window.show();
+  dm_->FAllProfileSettingInfo.ReservedData.IntegerData[kSlotMode2Profile] = 4;
+  dm_->FCurrentMouseSettingInfo.PointerSpeed = 3;
+  dm_->SaveBackToCurrentProfileInfo();
+  window.SetSettingsModified(true);
+
+  DialogAnswerer answerer({"BtnOK"});
+  QTest::mouseClick(Button("BSBTNCLOSE"), Qt::LeftButton);
+  QTRY_VERIFY(!window.isVisible());
+  QCOMPARE(answerer.texts.size(), 1);
+
+  TDM reread(*store_, *locale_);
+  QCOMPARE(reread.FAllProfileSettingInfo.ReservedData.IntegerData[kSlotMode2Profile], 4);
+  TMouseProfileInfoEasyShiftEx profile{};
+  QVERIFY(reread.ReadProfileInfo(profile, 0));
+  QCOMPARE(int(profile.MouseSettingInfo.PointerSpeed), 3);
+}
+
+void MainConfigTest::aFailedSaveKeepsTheWindowUnlessTheUserClosesAnyway() {
+  TqvGMConfigMain& window = MakeWindow();
+  window.show();
+  window.SetSettingsModified(true);
+  store_->FailWritesAfter(0);
+  {
+    // OK saves, the save fails, Cancel on the second question keeps the window.
+    DialogAnswerer answerer({"BtnOK", "BSBTNCANCEL"});
+    QTest::mouseClick(Button("BSBTNCLOSE"), Qt::LeftButton);
+    QCOMPARE(answerer.texts.size(), 2);
+    QCOMPARE(answerer.texts[1], QString("The settings could not be saved. Close anyway?"));
+    QVERIFY(window.isVisible());
+    QVERIFY(window.SettingsModified());
+  }
+  // OK on both: the user accepted losing the changes.
+  DialogAnswerer answerer({"BtnOK"});
+  window.close();
+  QTRY_VERIFY(!window.isVisible());
+  QCOMPARE(answerer.texts.size(), 2);
+}
+
+void MainConfigTest::progressRunsNineTicksWaitsOnceAtNinetyOneAndHides() {
+  TqvGMConfigMain& window = MakeWindow();
+  window.show();
+  auto* bar = window.findChild<QProgressBar*>("ProgressBarTime");
+  for (int apply = 0; apply < 2; ++apply) {
+    QVERIFY(window.BSBTNAPPLYClick());
+    QVERIFY(bar->isVisible());
+    QCOMPARE(bar->value(), 0);
+    for (int tick = 1; tick <= 9; ++tick) {
+      Advance(100);
+      QCOMPARE(bar->value(), tick * 10);
+    }
+    Advance(100);
+    QCOMPARE(bar->value(), 91);
+    Advance(999);
+    QCOMPARE(bar->value(), 91);
+    QVERIFY(bar->isVisible());
+    Advance(1);
+    QVERIFY(!bar->isVisible());
+    QCOMPARE(bar->value(), 0);
+  }
+
+  // After a report-rate change the ticks come every 200 ms.
+  window.SetReportRateChanged(true);
+  window.BSBTNAPPLYClick();
+  Advance(100);
+  QCOMPARE(bar->value(), 0);
+  Advance(100);
+  QCOMPARE(bar->value(), 10);
+}
+
+void MainConfigTest::okClosesAfterTheProgressEndsOnlyWhenTheMouseTookIt() {
+  TqvGMConfigMain& window = MakeWindow();
+  window.show();
+  mouse_->SetPresent(false);
+  DialogAnswerer answerer({"BtnOK"});
+  QVERIFY(!window.BSBTNOKClick());
+  QCOMPARE(answerer.texts, QStringList{"Please connect your mouse device before apply new settings!"});
+  Advance(5000);
+  QVERIFY(window.isVisible());
+
+  mouse_->SetPresent(true);
+  QVERIFY(window.BSBTNOKClick());
+  Advance(1500);  // ten ticks and the wait at 91: the bar is not hidden yet
+  QVERIFY(window.isVisible());
+  // The bar is hidden at 2000 ms; the close check due then may run just before that, so the one
+  // at 2500 ms closes the window at the latest.
+  Advance(1000);
+  QVERIFY(!window.isVisible());
+  QVERIFY(mouse_->CurrentState().frames > 0);
+}
+
+void MainConfigTest::monitorMessagesCloseReloadAndReapplyLanguage() {
+  TqvGMConfigMain& window = MakeWindow();
+  window.show();
+  QCOMPARE(messaging_->ListeningClass(), std::string(kConfigWindowClass));
+
+  // Another program changed profile 0 in the store.
+  TMouseProfileInfoEasyShiftEx changed{};
+  QVERIFY(dm_->ReadProfileInfo(changed, 0));
+  changed.MouseSettingInfo.PointerSpeed = 17;
+  std::vector<std::uint8_t> bytes(sizeof changed);
+  std::memcpy(bytes.data(), &changed, sizeof changed);
+  store_->Put(kSettingsKeyPath, GameProfileValueName(0), bytes);
+
+  messaging_->DeliverToListener({MSG_PROFILE_CHANGED, 1, 0});  // not the current profile
+  QCOMPARE(int(dm_->FCurrentMouseSettingInfo.PointerSpeed), 10);
+  messaging_->DeliverToListener({MSG_PROFILE_CHANGED, 0, 0});
+  QCOMPARE(int(dm_->FCurrentMouseSettingInfo.PointerSpeed), 17);
+
+  dm_->FAllProfileSettingInfo.CurrentLanguage = 2;
+  messaging_->DeliverToListener({MSG_LANGUAGE_REAPPLY, 0, 0});
+  QCOMPARE(Button("BSBTNAPPLY")->text().toStdString(), Translated("0404", "APPLY"));
+
+  window.SetSettingsModified(true);
+  DialogAnswerer answerer({"BtnOK"});
+  messaging_->DeliverToListener({MSG_CONFIG_CLOSE, 0, 0});
+  QCOMPARE(terminated_, 1);
+  QVERIFY(answerer.texts.isEmpty());
+}
+
+void MainConfigTest::theMonitorReachesTheWindowThroughTheRealMessaging() {
+  const std::filesystem::path runtime = folder_->path().toStdString();
+  PosixWindowMessaging windowSide(runtime);
+  PosixWindowMessaging monitorSide(runtime);
+  TqvGMConfigMain& window = MakeWindow(&windowSide);
+  window.show();
+  dm_->FAllProfileSettingInfo.CurrentLanguage = 1;
+  // The monitor waits for the window's answer, which the GUI thread gives between events.
+  std::atomic<bool> delivered{false};
+  std::intptr_t result = 0;
+  std::thread monitor([&] {
+    delivered = monitorSide.Send(kConfigWindowClass, {MSG_LANGUAGE_REAPPLY, 0, 0}, result);
+  });
+  QTRY_VERIFY(delivered.load());
+  monitor.join();
+  QCOMPARE(result, std::intptr_t{1});
+  QCOMPARE(Button("BSBTNAPPLY")->text().toStdString(), Translated("0804", "APPLY"));
+  // A message arriving while the window goes away neither hangs nor reaches the dead window.
+  std::thread late([&] { monitorSide.Send(kConfigWindowClass, {MSG_LANGUAGE_REAPPLY, 0, 0}, result); });
+  window_.reset();
+  late.join();
+}
+
+void MainConfigTest::languageChangeRetranslatesTheShownWindow() {
+  TqvGMConfigMain& window = MakeWindow();
+  window.show();
+  QCOMPARE(Button("BSBTNRESTORE")->text(), QString("Restore Defaults"));
+  dm_->FAllProfileSettingInfo.CurrentLanguage = 1;
+  window.ApplyLanguage();
+  QCOMPARE(Button("BSBTNRESTORE")->text().toStdString(), Translated("0804", "Restore Defaults"));
+  QCOMPARE(window.findChild<QLabel*>("LabelVersion")->text().toStdString(),
+           Translated("0804", "Driver Version: 1.1 Firmware Version:3.2"));
+  QCOMPARE(QGuiApplication::applicationDisplayName().toStdString(), Translated("0804", "Gaming Mouse Settings"));
+  // The version label is as wide as its text needs.
+  auto* version = window.findChild<QLabel*>("LabelVersion");
+  QCOMPARE(version->width(), QFontMetrics(version->font()).horizontalAdvance(version->text()) + 20);
+
+  dm_->FAllProfileSettingInfo.CurrentLanguage = 0;
+  window.ApplyLanguage();
+  QCOMPARE(Button("BSBTNRESTORE")->text(), QString("Restore Defaults"));
+  // Addresses are data, never translated.
+  QCOMPARE(window.findChild<QLabel*>("LabelWebsite")->text(), QString("https://q9-gaming.example/support/downloads"));
+}
+
+void MainConfigTest::arrivalEnablesApply() {
+  TqvGMConfigMain& window = MakeWindow();
+  window.show();
+  QPushButton* apply = Button("BSBTNAPPLY");
+  apply->setEnabled(false);
+  Advance(1500);  // the arrival shortly after start
+  QVERIFY(apply->isEnabled());
+
+  apply->setEnabled(false);
+  notifications_->Arrive();
+  scheduler_->RunPosted();
+  Advance(1500);
+  QVERIFY(apply->isEnabled());
+}
+
+void MainConfigTest::helpPageOpensTheConfiguredAddresses() {
+  std::filesystem::path config = std::filesystem::path(folder_->path().toStdString()) / "config.ini";
+  std::ofstream(config) << "[SUPPORT]\nUpdateWebsite=https://updates.example/q9\nCompanyWebsite=https://maker.example\n"
+                          "ServiceCall=0800 123\n";
+  TqvGMConfigMain& window = MakeWindow();
+  window.show();
+  window.SelectPage(3);
+  QCOMPARE(window.findChild<QLabel*>("LabelServiceCall")->text(), QString("0800 123"));
+  QTest::mouseClick(Button("BSBTNGOUPDATE"), Qt::LeftButton);
+  QTest::mouseClick(Button("BSBTNGOCOMPANYWEBSITE"), Qt::LeftButton);
+  QTest::mouseClick(window.findChild<QLabel*>("LabelCompanyWebsite"), Qt::LeftButton);
+  QCOMPARE(shell_->opened, (std::vector<std::string>{"https://updates.example/q9", "https://maker.example",
+                                                      "https://maker.example"}));
+}
+
+void MainConfigTest::draggingTheTopBarMovesTheWindow() {
+  TqvGMConfigMain& window = MakeWindow();
+  window.move(100, 100);
+  window.show();
+  QVERIFY(QTest::qWaitForWindowExposed(&window));
+  auto* bar = window.findChild<QWidget*>("TopBar");
+  const QPoint before = window.pos();
+  QTest::mousePress(bar, Qt::LeftButton, {}, QPoint(300, 40));
+  QMouseEvent move(QEvent::MouseMove, QPointF(340, 70), bar->mapToGlobal(QPointF(340, 70)), Qt::NoButton,
+                   Qt::LeftButton, {});
+  QApplication::sendEvent(bar, &move);
+  QTest::mouseRelease(bar, Qt::LeftButton, {}, QPoint(340, 70));
+  QTRY_COMPARE(window.pos(), before + QPoint(40, 30));
+}
+
+QTEST_MAIN(MainConfigTest)
+#include "MainConfigTest.moc"
