@@ -1,6 +1,7 @@
 #include "mainwindow/MainConfig.h"
 
 #include <QApplication>
+#include <QBoxLayout>
 #include <QButtonGroup>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -62,15 +63,15 @@ QLabel* MakeLabel(QWidget* parent, const char* name, const char* text, const cha
   return label;
 }
 
-void PlaceColumn(const std::initializer_list<QWidget*>& widgets, int x, int y, int width, int spacing) {
-  for (QWidget* widget : widgets) {
-    widget->setFixedWidth(width);
-    widget->adjustSize();
-    widget->move(x, y);
-    y += widget->sizeHint().height() + spacing;
-  }
+// A column of the help page; a text that grows when translated pushes the rest down.
+QVBoxLayout* Column(QBoxLayout* row, const std::initializer_list<QWidget*>& widgets) {
+  auto* column = new QVBoxLayout;
+  column->setSpacing(10);
+  for (QWidget* widget : widgets) column->addWidget(widget, 0, Qt::AlignLeft);
+  column->addStretch(1);
+  row->addLayout(column, 1);
+  return column;
 }
-
 }  // namespace
 
 SupportContacts ReadSupportContacts(const std::filesystem::path& configFile) {
@@ -93,7 +94,6 @@ TqvGMConfigMain::TqvGMConfigMain(MainWindowServices services, QWidget* parent)
   setObjectName(QString::fromLatin1(kConfigWindowClass));
   setWindowTitle(QString::fromLatin1(kConfigWindowCaption));
   setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
-  setAttribute(Qt::WA_TranslucentBackground, false);
   setFixedSize(kClientWidth, kClientHeight);
   setFont(skin::WindowFont());
   setWindowIcon(skin::ProgramIcon());
@@ -221,7 +221,6 @@ void TqvGMConfigMain::BuildPageArea() {
 }
 
 void TqvGMConfigMain::BuildHelpPage(QWidget* page) {
-  constexpr int kColumnWidth = 340;
   QLabel* hardware = MakeLabel(page, nullptr, "Hardware & Software Information:", "heading");
   QLabel* hardwareCore = MakeLabel(page, nullptr, "Hardware Core:3.2");
   QLabel* softwareCore = MakeLabel(page, nullptr, "Software Core:1.1");
@@ -230,13 +229,12 @@ void TqvGMConfigMain::BuildHelpPage(QWidget* page) {
   website->setText(QString::fromStdString(FContacts.updateWebsite));
   website->setProperty("q9NoTranslate", true);
   QPushButton* goUpdate = MakeButton(page, "BSBTNGOUPDATE", "Go", "action", {90, 28});
-  PlaceColumn({hardware, hardwareCore, softwareCore, updateSite, website}, 36, 30, kColumnWidth, 10);
-  goUpdate->move(36, website->y() + website->sizeHint().height() + 12);
 
   QLabel* help = MakeLabel(page, nullptr, "Help & Support:", "heading");
   QLabel* helpText =
       MakeLabel(page, nullptr, "The help contains the mouse properties and useful information that you want to know.");
   helpText->setWordWrap(true);
+  helpText->setFixedWidth(330);
   QLabel* companySite = MakeLabel(page, nullptr, "Company Website:", "muted");
   QLabel* company = MakeLabel(page, "LabelCompanyWebsite", "", "link");
   company->setText(QString::fromStdString(FContacts.companyWebsite));
@@ -246,9 +244,13 @@ void TqvGMConfigMain::BuildHelpPage(QWidget* page) {
   QLabel* phone = MakeLabel(page, "LabelServiceCall", "");
   phone->setText(QString::fromStdString(FContacts.serviceCall));
   phone->setProperty("q9NoTranslate", true);
-  PlaceColumn({help, helpText, companySite, company}, 420, 30, kColumnWidth, 10);
-  goCompany->move(420, company->y() + company->sizeHint().height() + 12);
-  PlaceColumn({call, phone}, 420, goCompany->y() + goCompany->height() + 18, kColumnWidth, 6);
+
+  auto* row = new QHBoxLayout(page);
+  row->setContentsMargins(36, 30, 36, 20);
+  row->setSpacing(48);
+  Column(row, {hardware, hardwareCore, softwareCore, updateSite, website, goUpdate});
+  QVBoxLayout* right = Column(row, {help, helpText, companySite, company, goCompany, call, phone});
+  right->insertSpacing(right->indexOf(call), 8);
 
   connect(goUpdate, &QPushButton::clicked, this, [this, website] { OpenAddressOf(website); });
   connect(goCompany, &QPushButton::clicked, this, [this, company] { OpenAddressOf(company); });
