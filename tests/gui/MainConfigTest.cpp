@@ -191,6 +191,15 @@ void MainConfigTest::startUpTakesTheStoredLanguageAndFallsBackToTheFirstEntry() 
     QCOMPARE(Button("BtnCPI")->text().toStdString(), Translated("0804", "SENSITIVITY"));
     QCOMPARE(window.findChild<QComboBox*>("PopupBoxLanguage")->currentIndex(), 1);
   }
+  // First start on a Traditional Chinese system: the settings created take its language.
+  window_.reset();
+  dm_.reset();
+  store_ = std::make_unique<FakeRegistryStore>();
+  locale_->SetLangId("0404");
+  dm_ = CreateDataModule(*store_, *locale_);
+  MakeWindow();
+  QCOMPARE(Button("BtnCPI")->text().toStdString(), Translated("0404", "SENSITIVITY"));
+
   dm_->FAllProfileSettingInfo.CurrentLanguage = 3;
   TqvGMConfigMain& window = MakeWindow();
   auto* chooser = window.findChild<QComboBox*>("PopupBoxLanguage");
