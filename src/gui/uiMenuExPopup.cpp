@@ -9,6 +9,8 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
+#include <QRegion>
+#include <QResizeEvent>
 #include <QScreen>
 #include <QWheelEvent>
 #include <QWidget>
@@ -170,6 +172,14 @@ class TuiMenuBox : public QWidget {
   void SetExpanded(int index) { Change(expanded_, index); }
 
  protected:
+  // Without a compositor the transparent corners would show black: the mask cuts them away.
+  void resizeEvent(QResizeEvent* event) override {
+    QPainterPath shape;
+    shape.addRoundedRect(QRectF(rect()), kCornerRadius, kCornerRadius);
+    setMask(QRegion(shape.toFillPolygon().toPolygon()));
+    QWidget::resizeEvent(event);
+  }
+
   void paintEvent(QPaintEvent*) override {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);

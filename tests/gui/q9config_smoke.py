@@ -1,23 +1,76 @@
 #!/usr/bin/env python3
 """The program as a user starts it, on an X server: the window opens with the simulated mouse, a
-second copy ends at once without a window, and an automatic start with the start option off ends
-without a window.
+second copy ends at once without a window, an automatic start with the start option off ends
+without a window, and APPLY clicked in the window writes the settings into a mouse served by q9sim
+on the driver socket.
 
-    q9config_smoke.py PATH/TO/q9config"""
+    q9config_smoke.py PATH/TO/q9config PATH/TO/q9sim"""
 
 import os
 import subprocess
 import sys
 import tempfile
+import time
 
 SETTINGS_VALUE = os.path.join("software", "zoQVGMMouse", "qvGMPROFILE.GPX")
 START_FLAG_OFFSET = 30956  # ReservedData.IntegerData[0] of the settings record
 
 
-def start(program, store, runtime, *arguments):
+APPLY_IN_WINDOW = (669, 555)  # the centre of BSBTNAPPLY in the 819 x 595 window
+
+
+def start(program, store, runtime, *arguments, simulate=True):
     env = dict(os.environ, XDG_RUNTIME_DIR=runtime)
-    return subprocess.Popen([program, "--simulate", "--report-shown", "--store", store, *arguments],
+    options = ["--simulate"] if simulate else []
+    return subprocess.Popen([program, *options, "--report-shown", "--store", store, *arguments],
                             stdout=subprocess.PIPE, stderr=subprocess.PIPE, env=env, text=True)
+
+
+def click_apply():
+    window = subprocess.check_output(["xdotool", "search", "--name", "QVGM_CONFIG"], text=True).split()[0]
+    geometry = dict(line.split("=") for line in
+                    subprocess.check_output(["xdotool", "getwindowgeometry", "--shell", window], text=True).split())
+    x, y = int(geometry["X"]) + APPLY_IN_WINDOW[0], int(geometry["Y"]) + APPLY_IN_WINDOW[1]
+    subprocess.check_call(["xdotool", "mousemove", str(x), str(y), "click", "1"])
+
+
+FRAME_SIZE = 2059
+WRITE_STATE, CLOSED = 6, 1
+
+
+def frames_of(path):
+    if not os.path.exists(path):
+        return []
+    with open(path, "rb") as log:
+        data = log.read()
+    return [data[i:i + FRAME_SIZE] for i in range(0, len(data) - FRAME_SIZE + 1, FRAME_SIZE)]
+
+
+def apply_finished(path):
+    """An apply writes both memory locations and ends with the closing write-state frame."""
+    frames = frames_of(path)
+    return len(frames) >= 19 and frames[-1][3] == WRITE_STATE and frames[-1][4] == CLOSED
+
+
+def apply_reaches_the_served_mouse(program, simulator):
+    with tempfile.TemporaryDirectory() as store, tempfile.TemporaryDirectory() as runtime:
+        os.chmod(runtime, 0o700)
+        frames = os.path.join(runtime, "frames.bin")
+        mouse = subprocess.Popen([simulator, "serve", "--device-dir", runtime, "--frames", frames])
+        window = start(program, store, runtime, "--device-dir", runtime, simulate=False)
+        try:
+            assert window.stdout.readline().strip() == "shown", "the window did not open"
+            time.sleep(2)  # the arrival shortly after start
+            click_apply()
+            deadline = time.monotonic() + 20
+            while not apply_finished(frames) and time.monotonic() < deadline:
+                time.sleep(0.2)
+            assert apply_finished(frames), f"APPLY did not finish: {len(frames_of(frames))} frames reached the mouse"
+        finally:
+            window.terminate()
+            mouse.terminate()
+            window.wait(timeout=20)
+            mouse.wait(timeout=20)
 
 
 def expect_no_window(process, what):
@@ -30,7 +83,7 @@ def expect_no_window(process, what):
     assert "shown" not in output, f"{what}: a window was shown"
 
 
-def main(program):
+def main(program, simulator):
     with tempfile.TemporaryDirectory() as store, tempfile.TemporaryDirectory() as runtime:
         os.chmod(runtime, 0o700)
         first = start(program, store, runtime)
@@ -57,8 +110,9 @@ def main(program):
         finally:
             shown.terminate()
             shown.wait(timeout=20)
-    print("q9config: window, single instance and -runauto as expected")
+    apply_reaches_the_served_mouse(program, simulator)
+    print("q9config: window, single instance, -runauto and APPLY as expected")
 
 
 if __name__ == "__main__":
-    main(sys.argv[1])
+    main(sys.argv[1], sys.argv[2])
