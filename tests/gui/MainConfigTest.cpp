@@ -93,6 +93,7 @@ class MainConfigTest : public QObject {
   void languageChangeRetranslatesTheShownWindow();
   void arrivalEnablesApply();
   void helpPageOpensTheConfiguredAddresses();
+  void minimiseAsksTheWindowSystem();
   void draggingTheTopBarMovesTheWindow();
 
  private:
@@ -181,6 +182,12 @@ void MainConfigTest::startUpBuildsTheFrameAndShowsThePageOfTheStoredProfile() {
   QVERIFY(!Button("BSBTNPROFILE1")->isChecked());
   QVERIFY(!window.SettingsModified());
   QVERIFY(Button("BtnCPI")->cursor().shape() == Qt::BitmapCursor);  // image/hand.cur
+
+  // A memory-location slot outside 0..4 leaves the profile the data module holds.
+  dm_->FAllProfileSettingInfo.ReservedData.IntegerData[kSlotMode1Profile] = 7;
+  MakeWindow();
+  QCOMPARE(dm_->FProfileIndex, 2);
+  QVERIFY(Button("BSBTNPROFILE3")->isChecked());
 }
 
 void MainConfigTest::startUpTakesTheStoredLanguageAndFallsBackToTheFirstEntry() {
@@ -463,6 +470,13 @@ void MainConfigTest::helpPageOpensTheConfiguredAddresses() {
   QTest::mouseClick(window.findChild<QLabel*>("LabelCompanyWebsite"), Qt::LeftButton);
   QCOMPARE(shell_->opened, (std::vector<std::string>{"https://updates.example/q9", "https://maker.example",
                                                       "https://maker.example"}));
+}
+
+void MainConfigTest::minimiseAsksTheWindowSystem() {
+  TqvGMConfigMain& window = MakeWindow();
+  window.show();
+  QTest::mouseClick(Button("BSBTNMIN"), Qt::LeftButton);
+  QTRY_VERIFY(window.windowState() & Qt::WindowMinimized);
 }
 
 void MainConfigTest::draggingTheTopBarMovesTheWindow() {
