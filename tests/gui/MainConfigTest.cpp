@@ -244,6 +244,7 @@ void MainConfigTest::tabButtonsSwitchPagesOnMouseUp() {
   window.SelectPage(7);  // no such page: nothing changes
   QCOMPARE(window.CurrentPage(), 3);
   window.SelectPage(0);
+  window.activateWindow();  // no window manager under Xvfb activates it
   QVERIFY(QTest::qWaitForWindowActive(&window));
   QTest::keyClick(&window, Qt::Key_F1);
   QCOMPARE(window.CurrentPage(), 3);
