@@ -13,6 +13,7 @@ packages=(
   g++-mingw-w64-x86-64-posix wine64
   clang libclang-rt-14-dev xvfb xauth
   qt6-base-dev qt6-base-dev-tools libqt6svg6-dev libgl-dev fonts-noto-cjk fonts-dejavu-core xdotool x11-utils
+  python3
 )
 
 missing=()

@@ -24,6 +24,7 @@
 namespace {
 
 struct Options {
+  bool help = false;
   bool simulate = false;
   bool reportShown = false;  ///< prints "shown" once the window is on screen (start-up benchmark)
   std::filesystem::path store;
@@ -50,7 +51,10 @@ std::optional<Options> ParseOptions(const QStringList& arguments) {
       options.store = arguments[++i].toStdString();
     } else if (argument == "--device-dir" && hasValue) {
       options.deviceFolder = arguments[++i].toStdString();
-    } else if (argument == "--help" || argument == "-h" || argument.startsWith("--")) {
+    } else if (argument == "--help" || argument == "-h") {
+      options.help = true;
+    } else if (argument.startsWith("--")) {
+      std::cerr << "q9config: unknown option or missing value: " << argument.toStdString() << "\n";
       return std::nullopt;
     } else {
       options.programArguments.push_back(argument.toStdString());
@@ -108,9 +112,9 @@ int main(int argc, char** argv) {
   QApplication app(argc, argv);
   QApplication::setApplicationName("q9config");
   const std::optional<Options> options = ParseOptions(QApplication::arguments());
-  if (!options) {
-    std::cerr << kUsage;
-    return 2;
+  if (!options || options->help) {
+    (options ? std::cout : std::cerr) << kUsage;
+    return options ? 0 : 2;
   }
   q9::skin::ApplySkin(app);
 
