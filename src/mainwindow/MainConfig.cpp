@@ -481,7 +481,7 @@ void TqvGMConfigMain::uiCommandSetting1Commands3Execute() {
 
 // ---- Device, apply and progress ----------------------------------------------------------------
 
-void TqvGMConfigMain::uiSTDCommand1DeviceArrialEvent() { BSBTNAPPLY->setEnabled(true); }
+void TqvGMConfigMain::uiSTDCommand1DeviceArrialEvent() { SetApplyAllowed(true); }
 
 void TqvGMConfigMain::TimerProcessChanged() {
   ProgressBarTime->setValue(FProgress.Value());
@@ -510,32 +510,44 @@ ApplyHooks TqvGMConfigMain::MakeApplyHooks() {
     std::intptr_t result = 0;
     services_.messaging.Send(kMonitorWindowClass, {message, wParam, lParam}, result);
   };
-  hooks.DisableApply = [this] { BSBTNAPPLY->setEnabled(false); };
+  hooks.DisableApply = [this] { SetApplyAllowed(false); };
   return hooks;
+}
+
+// While an apply runs both OK and APPLY are disabled: an apply started from the other button
+// during the pauses of the first would interleave its frames with the first one's.
+void TqvGMConfigMain::ShowApplyButtons() {
+  BSBTNAPPLY->setEnabled(FApplyAllowed && !FApplying);
+  BSBTNOK->setEnabled(!FApplying);
+}
+
+void TqvGMConfigMain::SetApplyAllowed(bool allowed) {
+  FApplyAllowed = allowed;
+  ShowApplyButtons();
 }
 
 bool TqvGMConfigMain::RunApply() {
   FApplying = true;
+  ShowApplyButtons();
   const ApplyResult result = ApplySettingsToDevice(DM, *FChannel, FState, MakeApplyHooks());
   FApplying = false;
+  ShowApplyButtons();
   if (FCloseAfterApply) QTimer::singleShot(0, this, &QWidget::close);
   return result.ok();
 }
 
 bool TqvGMConfigMain::BSBTNAPPLYClick() {
   if (FApplying) return false;
-  BSBTNAPPLY->setEnabled(false);
+  SetApplyAllowed(false);
   const bool applied = RunApply();
-  BSBTNAPPLY->setEnabled(true);
+  SetApplyAllowed(true);
   return applied;
 }
 
 bool TqvGMConfigMain::BSBTNOKClick() {
   if (FApplying) return false;
-  BSBTNOK->setEnabled(false);
   const bool applied = RunApply();
   if (applied) FProgress.CloseWhenHidden([this] { close(); });
-  BSBTNOK->setEnabled(true);
   return applied;
 }
 

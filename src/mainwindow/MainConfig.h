@@ -150,6 +150,8 @@ class TqvGMConfigMain : public QWidget {
   void uiSTDCommand1DeviceArrialEvent();
   void TimerProcessChanged();
   bool RunApply();
+  void SetApplyAllowed(bool allowed);
+  void ShowApplyButtons();
   ApplyHooks MakeApplyHooks();
   void Pause(int milliseconds);
   void Terminate();
@@ -179,6 +181,7 @@ class TqvGMConfigMain : public QWidget {
   SupportContacts FContacts;
 
   bool FApplying = false;
+  bool FApplyAllowed = true;  ///< APPLY is enabled whenever no apply runs
   bool FCloseAfterApply = false;
   bool FCloseWithoutQuestion = false;
   bool FKeepOpen = false;  ///< a failed save was not confirmed: the window stays

@@ -88,6 +88,7 @@ class MainConfigTest : public QObject {
   void aFailedSaveKeepsTheWindowUnlessTheUserClosesAnyway();
   void progressRunsNineTicksWaitsOnceAtNinetyOneAndHides();
   void okClosesAfterTheProgressEndsOnlyWhenTheMouseTookIt();
+  void noSecondApplyStartsWhileOneRuns();
   void monitorMessagesCloseReloadAndReapplyLanguage();
   void theMonitorReachesTheWindowThroughTheRealMessaging();
   void languageChangeRetranslatesTheShownWindow();
@@ -97,7 +98,7 @@ class MainConfigTest : public QObject {
   void draggingTheTopBarMovesTheWindow();
 
  private:
-  TqvGMConfigMain& MakeWindow(WindowMessaging* messaging = nullptr);
+  TqvGMConfigMain& MakeWindow(WindowMessaging* messaging = nullptr, PauseFunction pause = {});
   QPushButton* Button(const char* name) { return window_->findChild<QPushButton*>(name); }
   void Advance(int ms) {
     scheduler_->Advance(ms);
@@ -146,10 +147,10 @@ void MainConfigTest::cleanup() {
   dm_.reset();
 }
 
-TqvGMConfigMain& MainConfigTest::MakeWindow(WindowMessaging* messaging) {
+TqvGMConfigMain& MainConfigTest::MakeWindow(WindowMessaging* messaging, PauseFunction pause) {
   MainWindowServices services{*dm_,     *scheduler_, *transport_, messaging ? *messaging : *messaging_, *shell_, *locale_,
                               folder_->path().toStdString(), notifications_.get(), {}, {}};
-  services.pause = [](int) { QCoreApplication::processEvents(); };
+  services.pause = pause ? std::move(pause) : [](int) { QCoreApplication::processEvents(); };
   services.terminate = [this] { ++terminated_; };
   window_ = std::make_unique<TqvGMConfigMain>(std::move(services));
   return *window_;
@@ -368,6 +369,39 @@ void MainConfigTest::okClosesAfterTheProgressEndsOnlyWhenTheMouseTookIt() {
   Advance(1000);
   QVERIFY(!window.isVisible());
   QVERIFY(mouse_->CurrentState().frames > 0);
+}
+
+void MainConfigTest::noSecondApplyStartsWhileOneRuns() {
+  // The user clicks OK and APPLY during the pauses of a running apply.
+  bool clicked = false;
+  bool disabledDuringTheRun = false;
+  TqvGMConfigMain* shown = nullptr;
+  TqvGMConfigMain& window = MakeWindow(nullptr, [&](int) {
+    QCoreApplication::processEvents();
+    if (clicked || !shown) return;
+    clicked = true;
+    disabledDuringTheRun = !Button("BSBTNOK")->isEnabled() && !Button("BSBTNAPPLY")->isEnabled();
+    QVERIFY(!shown->BSBTNOKClick());
+    QVERIFY(!shown->BSBTNAPPLYClick());
+  });
+  shown = &window;
+  window.show();
+  QVERIFY(window.BSBTNAPPLYClick());
+  QVERIFY(clicked);
+  QVERIFY(disabledDuringTheRun);
+  QCOMPARE(int(mouse_->CurrentState().frames), 19);  // one apply's frames, not interleaved with a second
+  QVERIFY(Button("BSBTNOK")->isEnabled());
+  QVERIFY(Button("BSBTNAPPLY")->isEnabled());
+
+  // After a report-rate change the mouse re-enumerates: from OK, APPLY waits for the arrival.
+  window.SetReportRateChanged(true);
+  QVERIFY(window.BSBTNOKClick());
+  QVERIFY(!Button("BSBTNAPPLY")->isEnabled());
+  QVERIFY(Button("BSBTNOK")->isEnabled());
+  notifications_->Arrive();
+  scheduler_->RunPosted();
+  Advance(1500);
+  QVERIFY(Button("BSBTNAPPLY")->isEnabled());
 }
 
 void MainConfigTest::monitorMessagesCloseReloadAndReapplyLanguage() {

@@ -16,7 +16,9 @@ SETTINGS_VALUE = os.path.join("software", "zoQVGMMouse", "qvGMPROFILE.GPX")
 START_FLAG_OFFSET = 30956  # ReservedData.IntegerData[0] of the settings record
 
 
-APPLY_IN_WINDOW = (669, 555)  # the centre of BSBTNAPPLY in the 819 x 595 window
+# Centres of buttons in the 819 x 595 window.
+APPLY_IN_WINDOW = (669, 555)  # BSBTNAPPLY
+OK_IN_WINDOW = (597, 555)  # BSBTNOK
 
 
 def start(program, store, runtime, *arguments, simulate=True):
@@ -26,11 +28,11 @@ def start(program, store, runtime, *arguments, simulate=True):
                             stdout=subprocess.PIPE, stderr=subprocess.PIPE, env=env, text=True)
 
 
-def click_apply():
+def click(position):
     window = subprocess.check_output(["xdotool", "search", "--name", "QVGM_CONFIG"], text=True).split()[0]
     geometry = dict(line.split("=") for line in
                     subprocess.check_output(["xdotool", "getwindowgeometry", "--shell", window], text=True).split())
-    x, y = int(geometry["X"]) + APPLY_IN_WINDOW[0], int(geometry["Y"]) + APPLY_IN_WINDOW[1]
+    x, y = int(geometry["X"]) + position[0], int(geometry["Y"]) + position[1]
     subprocess.check_call(["xdotool", "mousemove", str(x), str(y), "click", "1"])
 
 
@@ -61,11 +63,18 @@ def apply_reaches_the_served_mouse(program, simulator):
         try:
             assert window.stdout.readline().strip() == "shown", "the window did not open"
             time.sleep(2)  # the arrival shortly after start
-            click_apply()
+            click(APPLY_IN_WINDOW)
             deadline = time.monotonic() + 20
             while not apply_finished(frames) and time.monotonic() < deadline:
                 time.sleep(0.2)
             assert apply_finished(frames), f"APPLY did not finish: {len(frames_of(frames))} frames reached the mouse"
+            # OK applies again and closes the window once the progress display has ended.
+            applied = len(frames_of(frames))
+            time.sleep(1)  # the apply ends with pauses after its last frame; OK is disabled until then
+            click(OK_IN_WINDOW)
+            code = window.wait(timeout=20)
+            assert code == 0, f"OK did not close the window cleanly (exit {code}): {window.stderr.read()[-2000:]}"
+            assert len(frames_of(frames)) > applied and apply_finished(frames), "OK closed without applying"
         finally:
             window.terminate()
             mouse.terminate()
