@@ -63,6 +63,14 @@ QLabel* MakeLabel(QWidget* parent, const char* name, const char* text, const cha
   return label;
 }
 
+/// A label showing data (an address, a number): never translated.
+QLabel* MakeDataLabel(QWidget* parent, const char* name, const std::string& text, const char* role = nullptr) {
+  QLabel* label = MakeLabel(parent, name, "", role);
+  label->setText(QString::fromStdString(text));
+  label->setProperty(kNoTranslateProperty, true);
+  return label;
+}
+
 // A column of the help page; a text that grows when translated pushes the rest down.
 QVBoxLayout* Column(QBoxLayout* row, const std::initializer_list<QWidget*>& widgets) {
   auto* column = new QVBoxLayout;
@@ -146,7 +154,7 @@ void TqvGMConfigMain::BuildTopBar() {
 
   PopupBoxLanguage = new QComboBox(TopBar);
   PopupBoxLanguage->setObjectName("PopupBoxLanguage");
-  PopupBoxLanguage->setProperty("q9NoTranslate", true);
+  PopupBoxLanguage->setProperty(kNoTranslateProperty, true);
   PopupBoxLanguage->move(560, 6);
   PopupBoxLanguage->hide();
 
@@ -225,9 +233,7 @@ void TqvGMConfigMain::BuildHelpPage(QWidget* page) {
   QLabel* hardwareCore = MakeLabel(page, nullptr, "Hardware Core:3.2");
   QLabel* softwareCore = MakeLabel(page, nullptr, "Software Core:1.1");
   QLabel* updateSite = MakeLabel(page, nullptr, "Software Update Website:", "muted");
-  QLabel* website = MakeLabel(page, "LabelWebsite", "", "link");
-  website->setText(QString::fromStdString(FContacts.updateWebsite));
-  website->setProperty("q9NoTranslate", true);
+  QLabel* website = MakeDataLabel(page, "LabelWebsite", FContacts.updateWebsite, "link");
   QPushButton* goUpdate = MakeButton(page, "BSBTNGOUPDATE", "Go", "action", {90, 28});
 
   QLabel* help = MakeLabel(page, nullptr, "Help & Support:", "heading");
@@ -236,14 +242,10 @@ void TqvGMConfigMain::BuildHelpPage(QWidget* page) {
   helpText->setWordWrap(true);
   helpText->setFixedWidth(330);
   QLabel* companySite = MakeLabel(page, nullptr, "Company Website:", "muted");
-  QLabel* company = MakeLabel(page, "LabelCompanyWebsite", "", "link");
-  company->setText(QString::fromStdString(FContacts.companyWebsite));
-  company->setProperty("q9NoTranslate", true);
+  QLabel* company = MakeDataLabel(page, "LabelCompanyWebsite", FContacts.companyWebsite, "link");
   QPushButton* goCompany = MakeButton(page, "BSBTNGOCOMPANYWEBSITE", "Go", "action", {90, 28});
   QLabel* call = MakeLabel(page, nullptr, "Service Call:", "muted");
-  QLabel* phone = MakeLabel(page, "LabelServiceCall", "");
-  phone->setText(QString::fromStdString(FContacts.serviceCall));
-  phone->setProperty("q9NoTranslate", true);
+  QLabel* phone = MakeDataLabel(page, "LabelServiceCall", FContacts.serviceCall);
 
   auto* row = new QHBoxLayout(page);
   row->setContentsMargins(36, 30, 36, 20);
@@ -399,15 +401,12 @@ void TqvGMConfigMain::CopyWorkingSettings() {
 
 void TqvGMConfigMain::LoadCursors() {
   const QString folder = QString::fromStdString((services_.programFolder / "image").string());
-  const std::optional<QCursor> hand = skin::LoadCursorFile(folder + "/hand.cur");
-  const std::optional<QCursor> arrow = skin::LoadCursorFile(folder + "/attack.cur");
-  if (hand) {
-    for (QPushButton* tab : FTabButtons) tab->setCursor(*hand);
-    for (const char* name : {"BSBTNGOUPDATE", "BSBTNGOCOMPANYWEBSITE"})
-      if (auto* button = findChild<QPushButton*>(name)) button->setCursor(*hand);
-  }
-  if (arrow) setProperty("q9SliderCursor", QVariant::fromValue(*arrow));
-  if (hand) setProperty("q9HandCursor", QVariant::fromValue(*hand));
+  FHandCursor = skin::LoadCursorFile(folder + "/hand.cur");
+  FSliderCursor = skin::LoadCursorFile(folder + "/attack.cur");
+  if (!FHandCursor) return;
+  for (QPushButton* tab : FTabButtons) tab->setCursor(*FHandCursor);
+  for (const char* name : {"BSBTNGOUPDATE", "BSBTNGOCOMPANYWEBSITE"})
+    if (auto* button = findChild<QPushButton*>(name)) button->setCursor(*FHandCursor);
 }
 
 void TqvGMConfigMain::showEvent(QShowEvent* event) {

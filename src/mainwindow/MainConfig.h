@@ -4,11 +4,13 @@
 // pages from the data module, the device channel, the progress display of an apply, the private
 // messages with the monitor program and the help/support page.
 
+#include <QCursor>
 #include <QWidget>
 #include <array>
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "app/ApplyProgress.h"
@@ -179,6 +181,8 @@ class TqvGMConfigMain : public QWidget {
   std::unique_ptr<TuiMenuExPopup> FMenuOptionsPopup;
   std::unique_ptr<TuiMenuExPopup> FMenuMemoryPopup;
   SupportContacts FContacts;
+  std::optional<QCursor> FHandCursor;    ///< image/hand.cur: tab, assignment, DPI and help buttons
+  std::optional<QCursor> FSliderCursor;  ///< image/attack.cur: the sliders
 
   bool FApplying = false;
   bool FApplyAllowed = true;  ///< APPLY is enabled whenever no apply runs

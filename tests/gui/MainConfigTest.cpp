@@ -104,6 +104,13 @@ class MainConfigTest : public QObject {
     scheduler_->Advance(ms);
     QCoreApplication::processEvents();
   }
+  /// A memory-location choice and a profile setting, changed in memory only.
+  void ChangeSettingsWithoutApply(TqvGMConfigMain& window) {
+    dm_->FAllProfileSettingInfo.ReservedData.IntegerData[kSlotMode2Profile] = 4;
+    dm_->FCurrentMouseSettingInfo.PointerSpeed = 3;
+    dm_->SaveBackToCurrentProfileInfo();
+    window.SetSettingsModified(true);
+  }
   std::vector<std::uint8_t> StoredValue(const std::string& name) {
     return store_->Get(kSettingsKeyPath, name).value_or(std::vector<std::uint8_t>{});
   }
@@ -265,10 +272,7 @@ void MainConfigTest::closingAndCancellingTheQuestionWritesNothing() {
   window.show();
   const auto settingsBefore = StoredValue(kSettingsValueName);
   const auto profileBefore = StoredValue(GameProfileValueName(0));
-  dm_->FAllProfileSettingInfo.ReservedData.IntegerData[kSlotMode2Profile] = 4;
-  dm_->FCurrentMouseSettingInfo.PointerSpeed = 3;
-  dm_->SaveBackToCurrentProfileInfo();
-  window.SetSettingsModified(true);
+  ChangeSettingsWithoutApply(window);
 
   DialogAnswerer answerer({"BSBTNCANCEL"});
   QTest::mouseClick(Button("BSBTNCANCEL"), Qt::LeftButton);
@@ -281,10 +285,7 @@ void MainConfigTest::closingAndCancellingTheQuestionWritesNothing() {
 void MainConfigTest::closingAndSavingWritesProfilesAndTheProgramWideRecord() {
   TqvGMConfigMain& window = MakeWindow();
   window.show();
-  dm_->FAllProfileSettingInfo.ReservedData.IntegerData[kSlotMode2Profile] = 4;
-  dm_->FCurrentMouseSettingInfo.PointerSpeed = 3;
-  dm_->SaveBackToCurrentProfileInfo();
-  window.SetSettingsModified(true);
+  ChangeSettingsWithoutApply(window);
 
   DialogAnswerer answerer({"BtnOK"});
   QTest::mouseClick(Button("BSBTNCLOSE"), Qt::LeftButton);
