@@ -22,6 +22,17 @@ bool RunUnprivileged(const std::function<bool()>& check) {
   return ::waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
+bool FinishesWithin(int seconds, const std::function<bool()>& check) {
+  const pid_t child = ::fork();
+  if (child < 0) return false;
+  if (child == 0) {
+    ::alarm(static_cast<unsigned>(seconds));
+    ::_exit(check() ? 0 : 1);
+  }
+  int status = 0;
+  return ::waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
 void GiveToUnprivileged(const std::filesystem::path& tree) {
   if (::geteuid() != 0) return;
   if (::chown(tree.c_str(), kNobody, kNobody) != 0) throw std::runtime_error("chown " + tree.string());

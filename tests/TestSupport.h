@@ -48,6 +48,9 @@ inline std::uint16_t U16At(const Bytes& b, std::size_t at) { return static_cast<
 /// Runs `check` in a child process without root's privileges (as "nobody" when the tests run as
 /// root), so that file permissions bind; true when the check returned true.
 bool RunUnprivileged(const std::function<bool()>& check);
+/// Runs `check` in a child process that is killed after `seconds`; true when it finished in time
+/// and returned true (for operations that must not block).
+bool FinishesWithin(int seconds, const std::function<bool()>& check);
 /// Gives a tree to the user RunUnprivileged runs as.
 void GiveToUnprivileged(const std::filesystem::path& tree);
 

@@ -1,7 +1,6 @@
 #include "platform/FileRegistryStore.h"
 
 #include <cstdlib>
-#include <fstream>
 
 #include "platform/Utf8Path.h"
 
@@ -38,10 +37,14 @@ RegistryStatus FileRegistryStore::OpenKeyFolder(std::uint32_t root, const std::s
     return RegistryStatus::Error(RegistryResult::KeyUnavailable, "invalid key path \"" + keyPath + "\"");
   folder = storeFolder_;
   for (const std::string& part : parts) folder /= PathFromUtf8(part);
-  std::error_code ec;
-  std::filesystem::create_directories(folder, ec);
-  if (!std::filesystem::is_directory(folder, ec))
-    return RegistryStatus::Error(RegistryResult::KeyUnavailable, "cannot open settings folder " + Utf8FromPath(folder));
+  std::error_code created;
+  std::filesystem::create_directories(folder, created);
+  std::error_code examined;
+  if (!std::filesystem::is_directory(folder, examined)) {
+    const std::error_code& why = created ? created : examined;
+    return RegistryStatus::Error(RegistryResult::KeyUnavailable, "cannot open settings folder " + Utf8FromPath(folder) +
+                                                                     (why ? ": " + why.message() : ""));
+  }
   return RegistryStatus::Success();
 }
 
@@ -56,21 +59,28 @@ RegistryStatus FileRegistryStore::ReadValue(std::uint32_t root, const std::strin
   if (auto status = OpenKeyFolder(root, keyPath, folder); !status.ok()) return status;
   if (!IsPlainValueName(name))
     return RegistryStatus::Error(RegistryResult::NoValue, "invalid value name \"" + name + "\"");
-  const std::filesystem::path file = folder / PathFromUtf8(name);
-  std::error_code ec;
-  const auto status = std::filesystem::status(file, ec);
-  if (!std::filesystem::exists(status)) return RegistryStatus::Error(RegistryResult::NoValue, Utf8FromPath(file) + " not found");
-  if (!std::filesystem::is_regular_file(status))
-    return RegistryStatus::Error(RegistryResult::WrongType, Utf8FromPath(file) + " is not a binary value");
-  const auto size = std::filesystem::file_size(file, ec);
-  if (ec || size > kLargestValue)
-    return RegistryStatus::Error(RegistryResult::Failed, "cannot read " + Utf8FromPath(file) + (ec ? "" : ": too large"));
-  std::ifstream in(file, std::ios::binary);
-  std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size));
-  if (!in || !in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size())))
-    return RegistryStatus::Error(RegistryResult::Failed, "cannot read " + Utf8FromPath(file));
-  data = std::move(bytes);
-  return RegistryStatus::Success();
+  std::string why;
+  switch (ReadRegularFile(folder / PathFromUtf8(name), kLargestValue, data, why)) {
+    case FileReadResult::Ok:
+      return RegistryStatus::Success();
+    case FileReadResult::Missing:
+      return RegistryStatus::Error(RegistryResult::NoValue, why);
+    case FileReadResult::NotRegular:
+      return RegistryStatus::Error(RegistryResult::WrongType, why);
+    case FileReadResult::TooLarge:
+    case FileReadResult::Failed:
+      break;
+  }
+  return RegistryStatus::Error(RegistryResult::Failed, why);
+}
+
+std::string FileRegistryStore::ValueLocation(std::uint32_t root, const std::string& keyPath,
+                                             const std::string& name) const {
+  std::vector<std::string> parts;
+  if (root != kHKeyCurrentUser || !SplitKeyPath(keyPath, parts)) return RegistryStore::ValueLocation(root, keyPath, name);
+  std::filesystem::path file = storeFolder_;
+  for (const std::string& part : parts) file /= PathFromUtf8(part);
+  return Utf8FromPath(file / PathFromUtf8(name));
 }
 
 RegistryStatus FileRegistryStore::WriteValue(std::uint32_t root, const std::string& keyPath, const std::string& name,

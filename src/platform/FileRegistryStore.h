@@ -22,6 +22,8 @@ class FileRegistryStore : public RegistryStore {
                            std::vector<std::uint8_t>& data) override;
   RegistryStatus WriteValue(std::uint32_t root, const std::string& keyPath, const std::string& name,
                             std::span<const std::uint8_t> data) override;
+  /// The value's file.
+  std::string ValueLocation(std::uint32_t root, const std::string& keyPath, const std::string& name) const override;
 
   const std::filesystem::path& StoreFolder() const { return storeFolder_; }
 

@@ -23,6 +23,11 @@ bool SplitKeyPath(const std::string& keyPath, std::vector<std::string>& parts) {
   return true;
 }
 
+std::string RegistryStore::ValueLocation(std::uint32_t root, const std::string& keyPath, const std::string& name) const {
+  const char* rootName = root == kHKeyCurrentUser ? "HKEY_CURRENT_USER" : root == kHKeyLocalMachine ? "HKEY_LOCAL_MACHINE" : "?";
+  return std::string(rootName) + "\\" + keyPath + "\\" + name;
+}
+
 bool IsPlainValueName(const std::string& name) {
   return IsUsablePart(name) && name.find_first_of("/\\") == std::string::npos &&
          name.find('\0') == std::string::npos;

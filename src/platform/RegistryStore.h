@@ -5,7 +5,9 @@
 // - Key paths use backslashes between their parts ("software\zoQVGMMouse"); a part that is empty,
 //   "." or ".." makes the call fail with KeyUnavailable. Value names must not contain a separator.
 // - ReadValue and WriteValue open the key and create it (with its parents) when it is missing.
-// - ReadValue leaves `data` untouched on every result but Ok.
+// - ReadValue leaves `data` untouched on every result but Ok. NoValue means that nothing stands
+//   under the name; a value that is there but cannot be read (no permission, an I/O error, of the
+//   wrong type, something other than a value in its place) is WrongType or Failed, never NoValue.
 // - WriteValue replaces the value whole: if the process dies during the call, the value afterwards
 //   holds either the old bytes or the new ones, never a mixture.
 // - No call throws; failures come back as a status with a message a user can act on.
@@ -25,7 +27,7 @@ enum class RegistryResult {
   Ok,
   KeyUnavailable,  ///< the key cannot be opened or created
   NoValue,         ///< the key has no value of that name
-  WrongType,       ///< a value of that name exists but is not binary data
+  WrongType,       ///< something of that name exists but is not binary data (another registry type, a folder)
   Failed,          ///< reading or writing failed (disk full, access denied, ...)
 };
 
@@ -50,6 +52,8 @@ class RegistryStore {
   /// Writes `data` as the binary value `name`, replacing any earlier value of that name.
   virtual RegistryStatus WriteValue(std::uint32_t root, const std::string& keyPath, const std::string& name,
                                     std::span<const std::uint8_t> data) = 0;
+  /// Where a value lives, as a user would look for it (the file, or root, key and value name).
+  virtual std::string ValueLocation(std::uint32_t root, const std::string& keyPath, const std::string& name) const;
 };
 
 /// Splits "a\b\c" into its parts; false when a part is empty, "." or "..".

@@ -1,4 +1,6 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -54,6 +56,132 @@ TEST(FileRegistryStore, AFolderInPlaceOfAValueIsNotBinaryData) {
   std::filesystem::create_directories(folder.path() / "software" / "zoQVGMMouse" / "qvGMPROFILE.GPX");
   Bytes data;
   EXPECT_EQ(store.ReadValue(kHKeyCurrentUser, kKey, "qvGMPROFILE.GPX", data).result, RegistryResult::WrongType);
+}
+
+// What stands in a value's place but cannot be read is never "no value": the caller would store
+// defaults over it.
+TEST(FileRegistryStore, UnreadableValuesAreNotReportedAsMissing) {
+  TempFolder folder;
+  FileRegistryStore store(folder.path());
+  ASSERT_TRUE(store.WriteValue(kHKeyCurrentUser, kKey, "locked", Bytes{1, 2}).ok());
+  const auto keyFolder = folder.path() / "software" / "zoQVGMMouse";
+  ASSERT_EQ(::mkfifo((keyFolder / "pipe").c_str(), 0600), 0);
+  Bytes data{7};
+  EXPECT_TRUE(test::FinishesWithin(5, [&] {
+    const RegistryStatus status = store.ReadValue(kHKeyCurrentUser, kKey, "pipe", data);
+    return status.result == RegistryResult::WrongType && status.message.find("FIFO") != std::string::npos;
+  })) << "a FIFO is reported at once, not opened and waited on";
+
+  test::GiveToUnprivileged(folder.path());
+  std::filesystem::permissions(keyFolder / "locked", std::filesystem::perms::none);
+  EXPECT_TRUE(test::RunUnprivileged([&] {
+    const RegistryStatus status = store.ReadValue(kHKeyCurrentUser, kKey, "locked", data);
+    return status.result == RegistryResult::Failed && status.message.find("denied") != std::string::npos &&
+           data == Bytes{7};
+  }));
+}
+
+TEST(FileRegistryStore, AValueThatIsALinkStaysALinkAndItsTargetIsReplaced) {
+  TempFolder folder;
+  FileRegistryStore store(folder.path());
+  ASSERT_TRUE(store.CreateKey(kHKeyCurrentUser, kKey).ok());
+  const auto keyFolder = folder.path() / "software" / "zoQVGMMouse";
+  std::filesystem::create_directory(folder.path() / "elsewhere");
+  test::WriteFile(folder.path() / "elsewhere" / "real.GPX", Bytes{1});
+  std::filesystem::create_symlink("../../elsewhere/real.GPX", keyFolder / "MyProfile0.GPX");
+  ASSERT_TRUE(store.WriteValue(kHKeyCurrentUser, kKey, "MyProfile0.GPX", Bytes{5, 6}).ok());
+  EXPECT_TRUE(std::filesystem::is_symlink(keyFolder / "MyProfile0.GPX"));
+  EXPECT_EQ(test::ReadFile(folder.path() / "elsewhere" / "real.GPX"), (Bytes{5, 6}));
+  Bytes read;
+  ASSERT_TRUE(store.ReadValue(kHKeyCurrentUser, kKey, "MyProfile0.GPX", read).ok());
+  EXPECT_EQ(read, (Bytes{5, 6}));
+  for (const auto& entry : std::filesystem::directory_iterator(folder.path() / "elsewhere"))
+    EXPECT_FALSE(IsDurableWriteTemporary(entry.path())) << entry.path();
+}
+
+mode_t ModeOf(const std::filesystem::path& file) {
+  struct stat st {};
+  return ::stat(file.c_str(), &st) == 0 ? st.st_mode & 07777 : 0;
+}
+
+class ScopedUmask {
+ public:
+  explicit ScopedUmask(mode_t mask) : old_(::umask(mask)) {}
+  ~ScopedUmask() { ::umask(old_); }
+
+ private:
+  mode_t old_;
+};
+
+TEST(FileRegistryStore, WritesKeepTheModeAndNewValuesHonourTheUmask) {
+  TempFolder folder;
+  FileRegistryStore store(folder.path());
+  const auto keyFolder = folder.path() / "software" / "zoQVGMMouse";
+  {
+    ScopedUmask mask(027);
+    ASSERT_TRUE(store.WriteValue(kHKeyCurrentUser, kKey, "new", Bytes{1}).ok());
+    EXPECT_EQ(ModeOf(keyFolder / "new"), 0640u);
+  }
+  ScopedUmask mask(022);
+  ASSERT_EQ(::chmod((keyFolder / "new").c_str(), 0600), 0);
+  ASSERT_TRUE(store.WriteValue(kHKeyCurrentUser, kKey, "new", Bytes{2}).ok());
+  EXPECT_EQ(ModeOf(keyFolder / "new"), 0600u) << "a private value stays private";
+  ASSERT_EQ(::chmod((keyFolder / "new").c_str(), 0664), 0);
+  ASSERT_TRUE(store.WriteValue(kHKeyCurrentUser, kKey, "new", Bytes{3}).ok());
+  EXPECT_EQ(ModeOf(keyFolder / "new"), 0664u) << "a shared one stays shared";
+}
+
+TEST(DurableFile, WritesThroughLinksToTheirTargets) {
+  TempFolder folder;
+  std::filesystem::create_directory(folder.path() / "real");
+  test::WriteFile(folder.path() / "real" / "p.GPX", Bytes{1});
+  std::filesystem::create_symlink(folder.path() / "real" / "p.GPX", folder.path() / "first");
+  std::filesystem::create_symlink("first", folder.path() / "second");
+  std::string error;
+  ASSERT_TRUE(WriteFileDurably(folder.path() / "second", Bytes{4, 5}, error)) << error;
+  EXPECT_TRUE(std::filesystem::is_symlink(folder.path() / "second"));
+  EXPECT_TRUE(std::filesystem::is_symlink(folder.path() / "first"));
+  EXPECT_EQ(test::ReadFile(folder.path() / "real" / "p.GPX"), (Bytes{4, 5}));
+
+  std::filesystem::create_symlink("real/new.GPX", folder.path() / "dangling");
+  ASSERT_TRUE(WriteFileDurably(folder.path() / "dangling", Bytes{6}, error)) << error;
+  EXPECT_TRUE(std::filesystem::is_symlink(folder.path() / "dangling"));
+  EXPECT_EQ(test::ReadFile(folder.path() / "real" / "new.GPX"), Bytes{6}) << "a dangling link's target is created";
+
+  std::filesystem::create_symlink("loop", folder.path() / "loop");
+  EXPECT_FALSE(WriteFileDurably(folder.path() / "loop", Bytes{1}, error));
+  EXPECT_NE(error.find("symbolic links"), std::string::npos) << error;
+}
+
+TEST(DurableFile, TargetsThatAreNotRegularFilesAreRefusedAndLeftAlone) {
+  TempFolder folder;
+  const auto fifo = folder.path() / "pipe";
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  std::filesystem::create_directory(folder.path() / "dir");
+  std::filesystem::create_symlink(fifo, folder.path() / "link-to-pipe");
+  for (const auto& target : {fifo, folder.path() / "dir", folder.path() / "link-to-pipe"}) {
+    EXPECT_TRUE(test::FinishesWithin(5, [&] {
+      std::string error;
+      return !WriteFileDurably(target, Bytes{1}, error) && error.find("not a regular file") != std::string::npos;
+    })) << target;
+  }
+  EXPECT_TRUE(std::filesystem::is_fifo(fifo));
+  EXPECT_TRUE(std::filesystem::is_directory(folder.path() / "dir"));
+  EXPECT_TRUE(std::filesystem::is_empty(folder.path() / "dir"));
+
+  // As root a rename over a device node succeeds: it must not be attempted. A node of our own
+  // shows it; /dev/null is only tried as well because the refusal comes before any change.
+  std::string error;
+  const auto node = folder.path() / "null";
+  if (::mknod(node.c_str(), S_IFCHR | 0666, ::makedev(1, 3)) == 0) {
+    EXPECT_FALSE(WriteFileDurably(node, Bytes{1}, error));
+    EXPECT_TRUE(std::filesystem::is_character_file(node));
+  }
+  EXPECT_FALSE(WriteFileDurably("/dev/null", Bytes{1}, error));
+  EXPECT_NE(error.find("character device"), std::string::npos) << error;
+  EXPECT_TRUE(std::filesystem::is_character_file("/dev/null"));
+  for (const auto& entry : std::filesystem::directory_iterator(folder.path()))
+    EXPECT_FALSE(IsDurableWriteTemporary(entry.path())) << entry.path();
 }
 
 TEST(FileRegistryStore, UnusableStoreFolderFailsCleanly) {

@@ -53,15 +53,16 @@ RegistryStatus WinRegistryStore::ReadValue(std::uint32_t root, const std::string
   DWORD type = 0;
   DWORD size = 0;
   LONG rc = RegQueryValueExW(key.get(), wideName.c_str(), nullptr, &type, nullptr, &size);
-  if (rc == ERROR_FILE_NOT_FOUND) return RegistryStatus::Error(RegistryResult::NoValue, "no value " + name);
-  if (rc != ERROR_SUCCESS)
-    return RegistryStatus::Error(RegistryResult::Failed, "cannot read " + name + ": " + Win32ErrorText(static_cast<DWORD>(rc)));
+  if (rc == ERROR_FILE_NOT_FOUND) return RegistryStatus::Error(RegistryResult::NoValue, "not found");
+  if (rc != ERROR_SUCCESS) return RegistryStatus::Error(RegistryResult::Failed, Win32ErrorText(static_cast<DWORD>(rc)));
+  // A value of another type is there: it cannot be read as an image, and is not absent either.
   if (type != REG_BINARY)
     return RegistryStatus::Error(RegistryResult::WrongType, "Invalid data type for '" + name + "'");
   std::vector<std::uint8_t> bytes(size);
   rc = RegQueryValueExW(key.get(), wideName.c_str(), nullptr, &type, bytes.data(), &size);
-  if (rc != ERROR_SUCCESS || type != REG_BINARY)
-    return RegistryStatus::Error(RegistryResult::Failed, "cannot read " + name + ": " + Win32ErrorText(static_cast<DWORD>(rc)));
+  if (rc != ERROR_SUCCESS) return RegistryStatus::Error(RegistryResult::Failed, Win32ErrorText(static_cast<DWORD>(rc)));
+  if (type != REG_BINARY)
+    return RegistryStatus::Error(RegistryResult::WrongType, "Invalid data type for '" + name + "'");
   bytes.resize(size);
   data = std::move(bytes);
   return RegistryStatus::Success();
