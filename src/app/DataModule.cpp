@@ -11,8 +11,11 @@ namespace q9 {
 
 namespace {
 
+// A stream shorter than the record fills it from its start; the rest is the record's fresh state
+// (zero), never what the record held before.
 template <typename Record>
 void ReadRecord(const TuiProfile& component, Record& record) {
+  std::memset(static_cast<void*>(&record), 0, sizeof(Record));
   component.Read(&record, static_cast<int>(sizeof(Record)));
 }
 
@@ -35,6 +38,8 @@ void ZeroStream(TuiProfile& component, std::size_t size) {
   const TMemoryStream zeros(size, 0);
   component.Write(zeros.data(), static_cast<int>(size));
 }
+
+constexpr int kSettingsRecordIndex = -1;
 
 void PlaceInStore(TuiProfile& component, const std::string& valueName) {
   component.SetRootKey(kSettingsRoot);
@@ -82,16 +87,57 @@ void TDM::LoadSettingsRecord() {
   LoadProfileSettingInfoFromRegistry();
 }
 
+std::string TDM::ProfileFile(int AProfileIndex) const {
+  const TGAMESET& entry = FAllProfileSettingInfo.Allgameset[AProfileIndex];
+  if (entry.StorageType != kStoredInFile) return {};
+  return Utf8FromUtf16(WideFieldText(entry.szFilePath, kGameSetPathUsed));
+}
+
+// A profile kept in a file is loaded from it; every other one from the store.
+bool TDM::LoadProfileStream(int AProfileIndex) {
+  TuiProfile& component = ProfileComponent(AProfileIndex);
+  const std::string file = ProfileFile(AProfileIndex);
+  const bool loaded = file.empty() ? component.LoadStreamFromRegistry() : component.LoadStreamFromFile(file);
+  if (file.empty())
+    NoteLoad(AProfileIndex, component, component.FileName(), component.StoredValueLocation());
+  else
+    NoteLoad(AProfileIndex, component, file, file);
+  return loaded;
+}
+
+// At start a storage type this program does not know loads nothing (the profile stays zero).
 void TDM::LoadGameProfile(int AProfileIndex) {
   TuiProfile& component = ProfileComponent(AProfileIndex);
-  const TGAMESET& entry = FAllProfileSettingInfo.Allgameset[AProfileIndex];
+  const Byte storageType = FAllProfileSettingInfo.Allgameset[AProfileIndex].StorageType;
   ZeroStream(component, sizeof(TMouseProfileInfoEasyShiftEx));
-  if (entry.StorageType == kStoredInRegistry) {
-    if (!component.LoadStreamFromRegistry()) component.RestoreToDefault();
-  } else if (entry.StorageType == kStoredInFile) {
-    const std::string path = Utf8FromUtf16(WideFieldText(entry.szFilePath, kGameSetPathUsed));
-    if (path.empty() || !component.LoadStreamFromFile(path)) component.RestoreToDefault();
+  if (storageType != kStoredInRegistry && storageType != kStoredInFile) return;
+  if (!LoadProfileStream(AProfileIndex)) component.RestoreToDefault();
+}
+
+void TDM::NoteLoad(int AProfileIndex, const TuiProfile& component, const std::string& valueName,
+                   const std::string& location) {
+  switch (component.LastLoadResult()) {
+    case TuiLoadResult::Loaded:
+    case TuiLoadResult::Absent:
+      Forget(AProfileIndex);
+      return;
+    case TuiLoadResult::Unreadable:
+      Forget(AProfileIndex);
+      unreadable_.push_back({AProfileIndex, valueName, component.UnreadableReason(), location});
+      return;
+    case TuiLoadResult::NotAttempted:
+      return;
   }
+}
+
+void TDM::Forget(int AProfileIndex) {
+  std::erase_if(unreadable_, [&](const UnreadableValue& v) { return v.profileIndex == AProfileIndex; });
+}
+
+const UnreadableValue* TDM::FindUnreadable(int AProfileIndex) const {
+  for (const UnreadableValue& value : unreadable_)
+    if (value.profileIndex == AProfileIndex) return &value;
+  return nullptr;
 }
 
 void TDM::uiProfileInfoRestoreToDefault(TMemoryStream& AStream) const {
@@ -162,33 +208,77 @@ bool TDM::SaveBackToProfileInfo(const TMouseProfileInfoEasyShiftEx& AProfileInfo
   return true;
 }
 
-bool TDM::SaveProfileInfoToRegistry(int AProfileIndex) {
-  return IsInRange(AProfileIndex, 0) && ProfileComponent(AProfileIndex).SaveStreamToRegistry();
+void TDM::StartSave() {
+  lastSaveError_.clear();
+  lastSaveRefused_ = false;
 }
 
-bool TDM::SaveCurrentProfileInfoToRegistry() { return CurrentComponent().SaveStreamToRegistry(); }
+bool TDM::SaveUnlessUnreadable(int AProfileIndex, TuiProfile& component, const std::function<bool()>& save) {
+  const UnreadableValue* unreadable = FindUnreadable(AProfileIndex);
+  bool saved = false;
+  if (unreadable && !overwriteUnreadable_) {
+    lastSaveRefused_ = true;
+    component.Refuse(unreadable->valueName + " could not be read (" + unreadable->reason +
+                     "); it is left as it is, not saved over");
+  } else {
+    saved = save();
+  }
+  if (saved) {
+    Forget(AProfileIndex);
+    return true;
+  }
+  if (!lastSaveError_.empty()) lastSaveError_ += "; ";
+  lastSaveError_ += component.LastError();
+  return false;
+}
 
+bool TDM::SaveProfileStream(int AProfileIndex) {
+  TuiProfile& component = ProfileComponent(AProfileIndex);
+  const std::string file = ProfileFile(AProfileIndex);
+  return SaveUnlessUnreadable(AProfileIndex, component, [&] {
+    return file.empty() ? component.SaveStreamToRegistry() : component.SaveStreamToFile(file);
+  });
+}
+
+bool TDM::SaveProfileInfoToRegistry(int AProfileIndex) {
+  StartSave();
+  if (!IsInRange(AProfileIndex, 0)) {
+    lastSaveError_ = "there is no game profile " + std::to_string(AProfileIndex);
+    return false;
+  }
+  return SaveProfileStream(AProfileIndex);
+}
+
+bool TDM::SaveCurrentProfileInfoToRegistry() { return SaveProfileInfoToRegistry(FProfileIndex); }
+
+// Every profile is saved, also after one that could not be.
 bool TDM::SaveBackAllProfileInfo() {
+  StartSave();
   bool all = true;
-  for (int i = 0; i < kGameProfileCount; ++i) all = ProfileComponent(i).SaveStreamToRegistry() && all;
+  for (int i = 0; i < kGameProfileCount; ++i) all = SaveProfileStream(i) && all;
   return all;
 }
 
 bool TDM::SaveBackToAllProfileSettingInfo() {
+  StartSave();
   WriteRecord(uiProfileInfo, FAllProfileSettingInfo);
-  return uiProfileInfo.SaveStreamToRegistry();
+  return SaveUnlessUnreadable(kSettingsRecordIndex, uiProfileInfo, [&] { return uiProfileInfo.SaveStreamToRegistry(); });
 }
 
+// An absent settings record gets the defaults stored at once; one that cannot be read keeps its
+// place in the store and the defaults stay in memory.
 void TDM::LoadProfileSettingInfoFromRegistry() {
-  if (!uiProfileInfo.LoadStreamFromRegistry()) {
+  const bool loaded = uiProfileInfo.LoadStreamFromRegistry();
+  NoteLoad(kSettingsRecordIndex, uiProfileInfo, uiProfileInfo.FileName(), uiProfileInfo.StoredValueLocation());
+  if (!loaded) {
     uiProfileInfo.RestoreToDefault();
-    uiProfileInfo.SaveStreamToRegistry();
+    if (uiProfileInfo.LastLoadResult() != TuiLoadResult::Unreadable) uiProfileInfo.SaveStreamToRegistry();
   }
   ReadRecord(uiProfileInfo, FAllProfileSettingInfo);
 }
 
 void TDM::LoadProfileInfoFromRegistry(int AProfileIndex) {
-  if (IsInRange(AProfileIndex, 0)) ProfileComponent(AProfileIndex).LoadStreamFromRegistry();
+  if (IsInRange(AProfileIndex, 0)) LoadProfileStream(AProfileIndex);
 }
 
 void TDM::ReadCurrentProfileWithGroup0() {
@@ -197,7 +287,7 @@ void TDM::ReadCurrentProfileWithGroup0() {
 }
 
 void TDM::LoadCurrentProfileInfoFromRegistry() {
-  CurrentComponent().LoadStreamFromRegistry();
+  LoadProfileStream(FProfileIndex);
   ReadCurrentProfileWithGroup0();
 }
 

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <fstream>
 
 #include "platform/Utf8Path.h"
 
@@ -23,9 +22,12 @@ std::string WithSeparator(std::string folder) {
   return folder;
 }
 
-bool IsFile(const std::string& path) {
+// Something stands at the path (following links); whether it can be read is for the read to find.
+bool Exists(const std::string& path) {
   std::error_code ec;
-  return fs::is_regular_file(PathFromUtf8(path), ec);
+  const fs::file_status status = fs::status(PathFromUtf8(path), ec);
+  if (ec) return ec != std::errc::no_such_file_or_directory && ec != std::errc::not_a_directory;
+  return !path.empty() && fs::exists(status);
 }
 
 bool IsFolder(const fs::path& folder) {
@@ -89,14 +91,33 @@ bool TuiProfile::HasRegistryTarget() {
   return true;
 }
 
+void TuiProfile::StartLoad() {
+  lastLoad_ = TuiLoadResult::NotAttempted;
+  unreadableReason_.clear();
+}
+
+bool TuiProfile::LoadFailed(TuiLoadResult result, std::string why, std::string reason) {
+  lastLoad_ = result;
+  if (result == TuiLoadResult::Unreadable) unreadableReason_ = reason.empty() ? why : std::move(reason);
+  return Fail(std::move(why));
+}
+
+std::string TuiProfile::StoredValueLocation() const { return store_.ValueLocation(FRootKey, FKeyPath, FFileName); }
+
 bool TuiProfile::LoadStreamFromRegistry() {
+  StartLoad();
   if (!Allowed(OnBeforeLoadFromRegistry) || !HasRegistryTarget()) return false;
   TMemoryStream data;
   const RegistryStatus status = store_.ReadValue(FRootKey, FKeyPath, FFileName, data);
-  if (!status.ok()) return Fail(status.message);
+  if (status.result == RegistryResult::NoValue)
+    return LoadFailed(TuiLoadResult::Absent, StoredValueLocation() + ": " + status.message);
+  if (!status.ok())
+    return LoadFailed(TuiLoadResult::Unreadable, "cannot read " + StoredValueLocation() + ": " + status.message,
+                      status.message);
   // An empty image would wipe the record at the next save: refuse it like a missing one.
-  if (data.empty()) return Fail("the stored value " + FFileName + " is empty");
+  if (data.empty()) return LoadFailed(TuiLoadResult::Absent, "the stored value " + FFileName + " is empty");
   FMemoryStream = std::move(data);
+  lastLoad_ = TuiLoadResult::Loaded;
   if (OnAfterLoadFromRegistry) OnAfterLoadFromRegistry(FMemoryStream);
   return true;
 }
@@ -110,17 +131,21 @@ bool TuiProfile::SaveStreamToRegistry() {
 }
 
 bool TuiProfile::ReadWholeFile(const std::string& path) {
-  const fs::path file = PathFromUtf8(path);
-  std::error_code ec;
-  const auto size = fs::file_size(file, ec);
-  if (ec) return Fail("cannot read " + path + ": " + ec.message());
-  if (size == 0) return Fail(path + " is empty");
-  if (size > kLargestStoredImage) return Fail(path + " is too large to be a profile");
-  TMemoryStream data(static_cast<std::size_t>(size));
-  std::ifstream in(file, std::ios::binary);
-  if (!in || !in.read(reinterpret_cast<char*>(data.data()), static_cast<std::streamsize>(data.size())))
-    return Fail("cannot read " + path);
+  TMemoryStream data;
+  std::string why;
+  switch (ReadRegularFile(PathFromUtf8(path), kLargestStoredImage, data, why)) {
+    case FileReadResult::Ok:
+      break;
+    case FileReadResult::Missing:
+      return LoadFailed(TuiLoadResult::Absent, path + " does not exist");
+    case FileReadResult::TooLarge:
+      return LoadFailed(TuiLoadResult::Unreadable, path + " is too large to be a profile", why);
+    default:
+      return LoadFailed(TuiLoadResult::Unreadable, "cannot read " + path + ": " + why, why);
+  }
+  if (data.empty()) return LoadFailed(TuiLoadResult::Absent, path + " is empty");
   FMemoryStream = std::move(data);
+  lastLoad_ = TuiLoadResult::Loaded;
   return true;
 }
 
@@ -131,20 +156,22 @@ bool TuiProfile::WriteWholeFile(const std::string& path) {
 }
 
 bool TuiProfile::LoadStreamFromFile() {
+  StartLoad();
   if (!Allowed(OnBeforeLoadFromFile)) return false;
   if (FFilePath.empty()) return Fail("no folder is set");
   FFilePath = WithSeparator(FFilePath);
   const std::string path = FFilePath + FFileName;
-  if (!IsFile(path)) return Fail(path + " does not exist");
+  if (!Exists(path)) return LoadFailed(TuiLoadResult::Absent, path + " does not exist");
   if (!ReadWholeFile(path)) return false;
   if (OnAfterLoadFromFile) OnAfterLoadFromFile(FMemoryStream);
   return true;
 }
 
 bool TuiProfile::LoadStreamFromFile(const std::string& strFilewithpath) {
-  if (!IsFile(strFilewithpath)) return Fail(strFilewithpath + " does not exist or is not a file");
+  StartLoad();
+  if (!Exists(strFilewithpath)) return LoadFailed(TuiLoadResult::Absent, strFilewithpath + " does not exist");
   if (!Allowed(OnBeforeLoadFromFile)) return false;
-  if (!IsFile(strFilewithpath)) return Fail(strFilewithpath + " does not exist or is not a file");
+  if (!Exists(strFilewithpath)) return LoadFailed(TuiLoadResult::Absent, strFilewithpath + " does not exist");
   if (!ReadWholeFile(strFilewithpath)) return false;
   if (OnAfterLoadFromFile) OnAfterLoadFromFile(FMemoryStream);
   return true;

@@ -3,7 +3,8 @@
 // registry value and one file. It knows nothing of the record's contents.
 //
 // Every operation reports failure by its result only; LastError() then says why, for messages.
-// A failed load leaves the stream as it was.
+// A failed load leaves the stream as it was, and LastLoadResult() tells a value that is not there
+// from one that is there but cannot be read: only the first may be replaced by defaults unasked.
 
 #include <cstdint>
 #include <functional>
@@ -23,6 +24,15 @@ using TuiProfileOnRestoreToDefault = std::function<void(TMemoryStream& AStream)>
 using TuiProfileEvent = std::function<void(TMemoryStream& AStream, bool& bContinue)>;
 /// Told after an operation.
 using TuiProfileEvent2 = std::function<void(const TMemoryStream& AStream)>;
+
+/// What the last load found.
+enum class TuiLoadResult {
+  Loaded,
+  Absent,        ///< nothing stands under the value's name or at the file's path (or it is empty)
+  Unreadable,    ///< something stands there but cannot be read: no permission, an I/O error, another
+                 ///< registry type, a folder or FIFO in its place, far too large
+  NotAttempted,  ///< vetoed, or no registry target or folder is set
+};
 
 class TuiProfile {
  public:
@@ -61,6 +71,13 @@ class TuiProfile {
 
   const TMemoryStream& Stream() const { return FMemoryStream; }
   const std::string& LastError() const { return lastError_; }
+  TuiLoadResult LastLoadResult() const { return lastLoad_; }
+  /// When the last load found something it could not read: why, in a few words.
+  const std::string& UnreadableReason() const { return unreadableReason_; }
+  /// The registry value as a user would look for it (its file for a store of files).
+  std::string StoredValueLocation() const;
+  /// The owner refuses an operation on this component: LastError() says why. Returns false.
+  bool Refuse(std::string why) { return Fail(std::move(why)); }
 
   /// Fault seam: passed to every durable file write.
   void SetWriteHook(DurableWriteHook hook) { writeHook_ = std::move(hook); }
@@ -80,6 +97,8 @@ class TuiProfile {
   bool HasRegistryTarget();
   bool Fail(std::string why);
   bool ReadWholeFile(const std::string& path);
+  bool LoadFailed(TuiLoadResult result, std::string why, std::string reason = {});
+  void StartLoad();
   bool WriteWholeFile(const std::string& path);
 
   RegistryStore& store_;
@@ -90,6 +109,8 @@ class TuiProfile {
   std::string FFilePath;
   std::int64_t FSize = 0;
   std::string lastError_;
+  TuiLoadResult lastLoad_ = TuiLoadResult::NotAttempted;
+  std::string unreadableReason_;
   DurableWriteHook writeHook_;
 };
 

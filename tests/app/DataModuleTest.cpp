@@ -86,11 +86,28 @@ TEST_F(DataModuleTest, ShortStoredSettingsFillOnlyTheirBytes) {
   EXPECT_EQ(Stored(kSettingsValueName)->size(), 100u) << "a readable value is not rewritten at start";
 }
 
-TEST_F(DataModuleTest, UnreadableSettingsValueGivesDefaultsWithoutStoppingTheStart) {
-  store.Put(kSettingsKeyPath, kSettingsValueName, Bytes{1, 2, 3}, /*binary=*/false);
+TEST_F(DataModuleTest, UnreadableSettingsValueGivesDefaultsInMemoryAndIsKept) {
+  const Bytes unreadable{1, 2, 3};
+  store.Put(kSettingsKeyPath, kSettingsValueName, unreadable, /*binary=*/false);
   auto dm = Create();
-  EXPECT_EQ(dm->FAllProfileSettingInfo.CurrentLanguage, 1);
-  EXPECT_EQ(*Stored(kSettingsValueName), Fixture("factory_settings_0804.bin")) << "the defaults replace it";
+  EXPECT_EQ(dm->FAllProfileSettingInfo.CurrentLanguage, 1) << "the program works on the defaults";
+  EXPECT_EQ(*Stored(kSettingsValueName), unreadable) << "the start does not store them over it";
+  ASSERT_EQ(dm->UnreadableValues().size(), 1u);
+  EXPECT_EQ(dm->UnreadableValues()[0].profileIndex, -1);
+  EXPECT_EQ(dm->UnreadableValues()[0].valueName, kSettingsValueName);
+  EXPECT_FALSE(dm->UnreadableValues()[0].reason.empty());
+
+  EXPECT_FALSE(dm->SaveBackToAllProfileSettingInfo());
+  EXPECT_TRUE(dm->LastSaveRefusedUnreadable());
+  EXPECT_NE(dm->uiProfileInfo.LastError().find(kSettingsValueName), std::string::npos) << dm->uiProfileInfo.LastError();
+  EXPECT_EQ(dm->LastSaveError(), dm->uiProfileInfo.LastError());
+  EXPECT_EQ(*Stored(kSettingsValueName), unreadable);
+
+  dm->SetOverwriteUnreadable(true);
+  ASSERT_TRUE(dm->SaveBackToAllProfileSettingInfo());
+  EXPECT_FALSE(dm->LastSaveRefusedUnreadable());
+  EXPECT_EQ(*Stored(kSettingsValueName), Fixture("factory_settings_0804.bin"));
+  EXPECT_TRUE(dm->UnreadableValues().empty()) << "a saved value is readable again";
 
   FakeRegistryStore lockedOut;
   lockedOut.MakeKeyUnavailable(kSettingsKeyPath);
@@ -98,6 +115,74 @@ TEST_F(DataModuleTest, UnreadableSettingsValueGivesDefaultsWithoutStoppingTheSta
   EXPECT_EQ(dm->FAllProfileSettingInfo.ReservedData.IntegerData[kSlotStartWithWindows], 1)
       << "a key that cannot be opened means defaults, not a zero record";
   EXPECT_EQ(BytesOf(dm->FCurrentProfileInfo), Fixture("factory_profile.GPX"));
+  EXPECT_EQ(dm->UnreadableValues().size(), 6u) << "nothing behind that key could be read";
+}
+
+TEST_F(DataModuleTest, UnreadableProfileIsKeptWhileTheOthersAreSaved) {
+  const Bytes unreadable{9, 9};
+  store.Put(kSettingsKeyPath, GameProfileValueName(0), unreadable, /*binary=*/false);
+  store.Put(kSettingsKeyPath, GameProfileValueName(2), BytesOf(*MarkedProfile(22)));
+  const auto dm = Create();
+  EXPECT_EQ(BytesOf(dm->FCurrentProfileInfo), Fixture("factory_profile.GPX")) << "defaults in memory";
+  ASSERT_NE(dm->FindUnreadable(0), nullptr);
+  EXPECT_EQ(dm->FindUnreadable(0)->valueName, GameProfileValueName(0));
+  EXPECT_EQ(dm->FindUnreadable(2), nullptr);
+
+  dm->FCurrentMouseSettingInfo.LEDConfig.B = 200;
+  dm->SaveBackToCurrentProfileInfo();
+  for (int i = 1; i < kGameProfileCount; ++i) dm->SaveBackToProfileInfo(*MarkedProfile(static_cast<Byte>(40 + i)), i);
+  EXPECT_FALSE(dm->SaveBackAllProfileInfo());
+  EXPECT_TRUE(dm->LastSaveRefusedUnreadable());
+  EXPECT_NE(dm->LastSaveError().find(GameProfileValueName(0)), std::string::npos) << dm->LastSaveError();
+  EXPECT_EQ(*Stored(GameProfileValueName(0)), unreadable);
+  for (int i = 1; i < kGameProfileCount; ++i)
+    EXPECT_EQ(Stored(GameProfileValueName(i))->at(2692 + 10387), 40 + i) << "profile " << i << " is still saved";
+
+  EXPECT_FALSE(dm->SaveProfileInfoToRegistry(0));
+  EXPECT_FALSE(dm->SaveCurrentProfileInfoToRegistry());
+  EXPECT_NE(dm->ProfileComponent(0).LastError().find("could not be read"), std::string::npos);
+  EXPECT_TRUE(dm->SaveProfileInfoToRegistry(1)) << "only the unreadable value is refused";
+  EXPECT_EQ(*Stored(GameProfileValueName(0)), unreadable);
+
+  dm->SetOverwriteUnreadable(true);
+  ASSERT_TRUE(dm->SaveCurrentProfileInfoToRegistry());
+  EXPECT_EQ(Stored(GameProfileValueName(0))->at(2692 + 10388), 200);
+  EXPECT_TRUE(dm->UnreadableValues().empty());
+}
+
+TEST_F(DataModuleTest, ReloadTellsWhetherAProfileCanBeReadNow) {
+  store.Put(kSettingsKeyPath, GameProfileValueName(1), Bytes{1}, /*binary=*/false);
+  const auto dm = Create();
+  ASSERT_NE(dm->FindUnreadable(1), nullptr);
+  store.Put(kSettingsKeyPath, GameProfileValueName(1), BytesOf(*MarkedProfile(5)));
+  dm->LoadProfileInfoFromRegistry(1);
+  EXPECT_EQ(dm->FindUnreadable(1), nullptr) << "readable again after another program stored it";
+  store.Put(kSettingsKeyPath, GameProfileValueName(1), Bytes{1}, /*binary=*/false);
+  dm->LoadProfileInfoFromRegistry(1);
+  ASSERT_NE(dm->FindUnreadable(1), nullptr);
+  EXPECT_EQ(dm->ProfileComponent(1).Stream()[2692 + 10387], 5) << "the stream keeps what it had";
+  EXPECT_FALSE(dm->SaveProfileInfoToRegistry(1));
+}
+
+// One record is read after another into the same buffer (show, the report-rate copy, the apply):
+// a short stream must not leave the previous profile's bytes in the tail.
+TEST_F(DataModuleTest, ShortProfileNeverTakesItsTailFromAnotherProfile) {
+  Bytes shortImage = BytesOf(*MarkedProfile(3));
+  shortImage.resize(1000);
+  store.Put(kSettingsKeyPath, GameProfileValueName(3), shortImage);
+  store.Put(kSettingsKeyPath, GameProfileValueName(2), BytesOf(*MarkedProfile(2)));
+  const auto dm = Create();
+  auto buffer = std::make_unique<TMouseProfileInfoEasyShiftEx>();
+  ASSERT_TRUE(dm->ReadProfileInfo(*buffer, 2));
+  ASSERT_TRUE(dm->ReadProfileInfo(*buffer, 3));
+  Bytes expected = shortImage;
+  expected.resize(332884, 0);
+  EXPECT_EQ(BytesOf(*buffer), expected);
+
+  ASSERT_TRUE(dm->SwitchToProfile(2, 0));
+  ASSERT_TRUE(dm->SwitchToProfile(3, 0));
+  EXPECT_EQ(BytesOf(dm->FCurrentProfileInfo), expected);
+  EXPECT_EQ(dm->FCurrentButtonConfigInfo.ButtonFuncInfo[0].nDeviceCode, 0);
 }
 
 TEST_F(DataModuleTest, ProfileStorageTypes) {
@@ -121,6 +206,74 @@ TEST_F(DataModuleTest, ProfileStorageTypes) {
   EXPECT_EQ(dm->ProfileComponent(2).Stream(), Fixture("factory_profile.GPX")) << "missing file: defaults";
   EXPECT_EQ(dm->ProfileComponent(3).Stream(), Bytes(332884, 0)) << "unknown storage type: nothing loaded";
   EXPECT_EQ(store.ValueNames(kSettingsKeyPath).size(), 2u) << "defaults are not stored at start";
+}
+
+class FileProfileTest : public DataModuleTest {
+ protected:
+  void KeepProfileInFile(int i, const std::string& path) {
+    auto settings = FactorySettings();
+    settings->Allgameset[i].StorageType = kStoredInFile;
+    ASSERT_TRUE(SetWideField(settings->Allgameset[i].szFilePath, kGameSetPathLength, Utf16FromUtf8(path)));
+    StoreSettings(*settings);
+  }
+  test::TempFolder folder;
+};
+
+TEST_F(FileProfileTest, EditsOfAProfileKeptInAFileSurviveARestart) {
+  const std::string file = folder.str("p1.GPX");
+  test::WriteFile(file, BytesOf(*MarkedProfile(11)));
+  KeepProfileInFile(1, file);
+  auto dm = Create();
+  ASSERT_TRUE(dm->SwitchToProfile(1, 0));
+  dm->FCurrentMouseSettingInfo.LEDConfig.B = 77;
+  dm->SaveBackToCurrentProfileInfo();
+  ASSERT_TRUE(dm->SaveBackAllProfileInfo()) << dm->LastSaveError();
+  EXPECT_FALSE(Stored(GameProfileValueName(1)).has_value()) << "not saved to the store";
+  EXPECT_EQ(test::ReadFile(file).at(2692 + 10388), 77);
+
+  dm = Create();
+  auto profile = std::make_unique<TMouseProfileInfoEasyShiftEx>();
+  ASSERT_TRUE(dm->ReadProfileInfo(*profile, 1));
+  EXPECT_EQ(profile->MouseSettingInfo.LEDConfig.B, 77);
+  EXPECT_EQ(profile->MouseSettingInfo.LEDConfig.G, 11);
+
+  ASSERT_TRUE(dm->SwitchToProfile(1, 0));
+  dm->FCurrentMouseSettingInfo.LEDConfig.B = 78;
+  dm->SaveBackToCurrentProfileInfo();
+  ASSERT_TRUE(dm->SaveCurrentProfileInfoToRegistry());
+  ASSERT_TRUE(dm->SaveProfileInfoToRegistry(1));
+  EXPECT_EQ(test::ReadFile(file).at(2692 + 10388), 78);
+  EXPECT_FALSE(Stored(GameProfileValueName(1)).has_value());
+
+  Bytes changed = test::ReadFile(file);
+  changed[2692 + 10388] = 79;
+  test::WriteFile(file, changed);
+  dm->LoadCurrentProfileInfoFromRegistry();
+  EXPECT_EQ(dm->FCurrentMouseSettingInfo.LEDConfig.B, 79) << "reloaded from where it lives";
+}
+
+TEST_F(FileProfileTest, AMissingFileIsCreatedByTheFirstSave) {
+  const std::string file = folder.str("new.GPX");
+  KeepProfileInFile(4, file);
+  const auto dm = Create();
+  EXPECT_TRUE(dm->UnreadableValues().empty());
+  ASSERT_TRUE(dm->SaveBackAllProfileInfo()) << dm->LastSaveError();
+  EXPECT_EQ(test::ReadFile(file), Fixture("factory_profile.GPX"));
+}
+
+TEST_F(FileProfileTest, AnUnreadableProfileFileIsKept) {
+  const std::string file = folder.str("taken.GPX");
+  std::filesystem::create_directory(file);
+  KeepProfileInFile(2, file);
+  const auto dm = Create();
+  ASSERT_NE(dm->FindUnreadable(2), nullptr);
+  EXPECT_EQ(dm->FindUnreadable(2)->valueName, file);
+  EXPECT_EQ(dm->FindUnreadable(2)->location, file);
+  EXPECT_EQ(dm->ProfileComponent(2).Stream(), Fixture("factory_profile.GPX"));
+  EXPECT_FALSE(dm->SaveBackAllProfileInfo());
+  EXPECT_NE(dm->LastSaveError().find(file), std::string::npos) << dm->LastSaveError();
+  EXPECT_TRUE(std::filesystem::is_directory(file));
+  EXPECT_FALSE(Stored(GameProfileValueName(2)).has_value()) << "not saved to the store instead";
 }
 
 TEST_F(DataModuleTest, OutOfRangeIndexesChangeNothing) {
@@ -216,18 +369,18 @@ TEST_F(DataModuleTest, ImportKeepsTheProfileAndSelectsGroup0) {
   EXPECT_EQ(dm->ProfileComponent(2).Stream(), Fixture("factory_profile_sensor16.GPX"));
 }
 
-TEST_F(DataModuleTest, ShortImportChangesOnlyItsBytesOfTheWorkingProfile) {
+TEST_F(DataModuleTest, ShortImportLeavesTheRestOfTheWorkingProfileZero) {
   const auto dm = Create();
   dm->FCurrentMouseSettingInfo.LEDConfig.G = 123;
   dm->SaveBackToCurrentProfileInfo();
-  const Bytes before = BytesOf(dm->FCurrentProfileInfo);
   test::TempFolder folder;
   Bytes thousand(1000, 0x5A);
   test::WriteFile(folder.path() / "short.GPX", thousand);
   ASSERT_TRUE(dm->LoadCurrentProfileInfoFromFile(folder.str("short.GPX")));
   const Bytes after = BytesOf(dm->FCurrentProfileInfo);
   EXPECT_EQ(Bytes(after.begin(), after.begin() + 1000), thousand);
-  EXPECT_EQ(Bytes(after.begin() + 1000, after.end()), Bytes(before.begin() + 1000, before.end()));
+  EXPECT_EQ(Bytes(after.begin() + 1000, after.end()), Bytes(332884 - 1000, 0)) << "nothing of the old profile stays";
+  EXPECT_EQ(dm->FCurrentMouseSettingInfo.LEDConfig.G, 0);
 }
 
 TEST_F(DataModuleTest, LongImportKeepsItsTailThroughTheNextSave) {

@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
+
 #include "TestSupport.h"
 #include "platform/fake/FakeRegistryStore.h"
 #include "storage/StoredLayout.h"
@@ -93,6 +97,61 @@ TEST_F(TuiProfileTest, LoadFailuresLeaveTheStreamUnchanged) {
   store.MakeKeyUnavailable(kSettingsKeyPath);
   EXPECT_FALSE(profile.LoadStreamFromRegistry()) << "a key that cannot be opened";
   EXPECT_EQ(Stream(), before);
+}
+
+// Only an absent value may be replaced by defaults; one that is there but unreadable must not be.
+TEST_F(TuiProfileTest, LoadResultTellsAbsentFromUnreadable) {
+  EXPECT_FALSE(profile.LoadStreamFromRegistry());
+  EXPECT_EQ(profile.LastLoadResult(), TuiLoadResult::Absent);
+  EXPECT_TRUE(profile.UnreadableReason().empty());
+
+  store.Put(kSettingsKeyPath, "MyProfile0.GPX", Bytes{});
+  EXPECT_FALSE(profile.LoadStreamFromRegistry());
+  EXPECT_EQ(profile.LastLoadResult(), TuiLoadResult::Absent) << "an empty value holds nothing to keep";
+
+  store.Put(kSettingsKeyPath, "MyProfile0.GPX", Bytes{1, 2}, /*binary=*/false);
+  EXPECT_FALSE(profile.LoadStreamFromRegistry());
+  EXPECT_EQ(profile.LastLoadResult(), TuiLoadResult::Unreadable);
+  EXPECT_NE(profile.UnreadableReason().find("not binary"), std::string::npos) << profile.UnreadableReason();
+  EXPECT_NE(profile.LastError().find("MyProfile0.GPX"), std::string::npos) << profile.LastError();
+
+  store.Put(kSettingsKeyPath, "MyProfile0.GPX", Bytes{1, 2});
+  ASSERT_TRUE(profile.LoadStreamFromRegistry());
+  EXPECT_EQ(profile.LastLoadResult(), TuiLoadResult::Loaded);
+  EXPECT_TRUE(profile.UnreadableReason().empty()) << "a later load forgets the earlier reason";
+
+  store.MakeKeyUnavailable(kSettingsKeyPath);
+  EXPECT_FALSE(profile.LoadStreamFromRegistry());
+  EXPECT_EQ(profile.LastLoadResult(), TuiLoadResult::Unreadable) << "values may be behind a key that cannot be opened";
+
+  profile.OnBeforeLoadFromRegistry = [](TMemoryStream&, bool& bContinue) { bContinue = false; };
+  EXPECT_FALSE(profile.LoadStreamFromRegistry());
+  EXPECT_EQ(profile.LastLoadResult(), TuiLoadResult::NotAttempted);
+}
+
+TEST_F(TuiProfileTest, FileLoadResultTellsAbsentFromUnreadable) {
+  TempFolder folder;
+  std::filesystem::create_directory(folder.path() / "folder.GPX");
+  test::WriteFile(folder.path() / "empty.GPX", {});
+  test::WriteFile(folder.path() / "good.GPX", Bytes{1});
+  const std::pair<std::string, TuiLoadResult> cases[] = {
+      {folder.str("missing.GPX"), TuiLoadResult::Absent},
+      {folder.str("nofolder/p.GPX"), TuiLoadResult::Absent},
+      {folder.str("empty.GPX"), TuiLoadResult::Absent},
+      {folder.str("folder.GPX"), TuiLoadResult::Unreadable},
+      {folder.str("good.GPX"), TuiLoadResult::Loaded},
+  };
+  for (const auto& [path, result] : cases) {
+    profile.LoadStreamFromFile(path);
+    EXPECT_EQ(profile.LastLoadResult(), result) << path;
+  }
+  profile.LoadStreamFromFile(folder.str("folder.GPX"));
+  EXPECT_NE(profile.UnreadableReason().find("folder"), std::string::npos) << profile.UnreadableReason();
+}
+
+TEST_F(TuiProfileTest, RefuseRecordsTheOwnersReason) {
+  EXPECT_FALSE(profile.Refuse("kept as it is"));
+  EXPECT_EQ(profile.LastError(), "kept as it is");
 }
 
 TEST_F(TuiProfileTest, RegistryOperationsNeedRootKeyAndName) {
@@ -236,7 +295,17 @@ TEST_F(TuiProfileTest, UnreadableImportFileIsRefused) {
   const Bytes before{3};
   profile.Write(before.data(), 1);
   EXPECT_TRUE(test::RunUnprivileged([&] {
-    return !profile.LoadStreamFromFile(folder.str("locked.GPX")) && Stream() == before && !profile.LastError().empty();
+    return !profile.LoadStreamFromFile(folder.str("locked.GPX")) && Stream() == before && !profile.LastError().empty() &&
+           profile.LastLoadResult() == TuiLoadResult::Unreadable;
+  }));
+}
+
+TEST_F(TuiProfileTest, FifoInPlaceOfAnImportFileIsUnreadableAndDoesNotBlock) {
+  TempFolder folder;
+  const auto fifo = folder.path() / "pipe.GPX";
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  EXPECT_TRUE(test::FinishesWithin(5, [&] {
+    return !profile.LoadStreamFromFile(fifo.string()) && profile.LastLoadResult() == TuiLoadResult::Unreadable;
   }));
 }
 
