@@ -21,11 +21,17 @@ void NotifyMonitor(const ApplyHooks& hooks, const ApplyState& state, const TDM& 
   if (hooks.SendToMonitor) hooks.SendToMonitor(SettingsAppliedMessage, state.ApplyStateFlag, dm.FProfileIndex);
 }
 
-void SaveEverything(TDM& dm, ApplyState& state) {
+// Saves every profile and the settings record, also after one that fails; what was not saved
+// stays modified.
+void SaveEverything(TDM& dm, ApplyState& state, ApplyResult& result) {
   dm.SaveBackToCurrentProfileInfo();
-  dm.SaveBackAllProfileInfo();
-  dm.SaveBackToAllProfileSettingInfo();
-  state.SettingsModified = false;
+  const bool profiles = dm.SaveBackAllProfileInfo();
+  const std::string profileError = dm.LastSaveError();
+  const bool settings = dm.SaveBackToAllProfileSettingInfo();
+  result.saved = profiles && settings;
+  result.saveError = profileError;
+  if (!settings) result.saveError += (profileError.empty() ? "" : "; ") + dm.LastSaveError();
+  state.SettingsModified = !result.saved;
 }
 
 void HandOffPointerSettings(ApplyState& state, const ApplyHooks& hooks) {
@@ -116,21 +122,25 @@ void WriteProfileToLocation(TuiSTDCommand& channel, const LocationImages& images
 }
 
 ApplyResult ApplySettingsToDevice(TDM& dm, TuiSTDCommand& channel, ApplyState& state, const ApplyHooks& hooks) {
-  SaveEverything(dm, state);
+  ApplyResult result;
+  SaveEverything(dm, state, result);
   HandOffPointerSettings(state, hooks);
   Pause(hooks, 50);
-  ApplyResult result;
   if (!channel.IsDeviceExist()) {
     if (hooks.ShowNotConnected) hooks.ShowNotConnected(kNotConnectedTitle, kNotConnectedText);
     NotifyMonitor(hooks, state, dm);
-    return {ApplyOutcome::NotConnected, kNotConnectedText};
+    result.outcome = ApplyOutcome::NotConnected;
+    result.message = kNotConnectedText;
+    return result;
   }
   std::unique_ptr<PreparedApply> prepared;
   try {
     prepared = Prepare(dm);
   } catch (const DeviceImageError& e) {
     NotifyMonitor(hooks, state, dm);
-    return {ApplyOutcome::ConversionFailed, std::string("cannot write the settings to the mouse: ") + e.what()};
+    result.outcome = ApplyOutcome::ConversionFailed;
+    result.message = std::string("cannot write the settings to the mouse: ") + e.what();
+    return result;
   }
   const TuiSTDCommand::CallCounts before = channel.Counts();
   SendFrames(dm, channel, state, *prepared, hooks);

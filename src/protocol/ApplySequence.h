@@ -5,7 +5,8 @@
 // window's pause keeps its event loop running, the command line's sleeps).
 //
 // Every image of both locations is built and checked before the first frame: damaged data sends
-// nothing. The result says whether the mouse was reached and every frame went through.
+// nothing. The result says whether the mouse was reached and every frame went through, and whether
+// every setting was saved (a failed save does not stop the frames: the user asked for them).
 
 #include <array>
 #include <cstdint>
@@ -67,7 +68,10 @@ struct ApplyResult {
   std::string message;
   int framesSent = 0;
   int framesFailed = 0;
-  bool ok() const { return outcome == ApplyOutcome::Applied; }
+  /// False when some setting was not saved (the frames are still sent); saveError says why.
+  bool saved = true;
+  std::string saveError;
+  bool ok() const { return outcome == ApplyOutcome::Applied && saved; }
 };
 
 inline constexpr const char* kNotConnectedTitle = "Warning!";

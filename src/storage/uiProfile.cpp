@@ -125,7 +125,7 @@ bool TuiProfile::LoadStreamFromRegistry() {
 bool TuiProfile::SaveStreamToRegistry() {
   if (!Allowed(OnBeforeSaveToRegistry) || !HasRegistryTarget()) return false;
   const RegistryStatus status = store_.WriteValue(FRootKey, FKeyPath, FFileName, FMemoryStream);
-  if (!status.ok()) return Fail(status.message);
+  if (!status.ok()) return Fail("cannot save " + FFileName + ": " + status.message);
   if (OnAfterSaveToRegistry) OnAfterSaveToRegistry(FMemoryStream);
   return true;
 }

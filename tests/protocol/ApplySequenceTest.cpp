@@ -165,5 +165,36 @@ TEST_F(ApplySequenceTest, MouseGoneHalfWayIsAFailureAndTheRestStillRuns) {
   EXPECT_EQ(monitor.size(), 1u);
 }
 
+// The user asked for the mouse to get the settings, so the frames still go; the apply as a whole
+// is a failure, and the settings stay modified (the window asks again before it closes).
+TEST_F(ApplySequenceTest, FailedSaveStillSendsTheFramesButIsAFailure) {
+  state.SettingsModified = true;
+  store.FailWritesAfter(2);
+  const ApplyResult result = Apply();
+  EXPECT_EQ(result.outcome, ApplyOutcome::Applied);
+  EXPECT_FALSE(result.saved);
+  EXPECT_FALSE(result.ok());
+  EXPECT_NE(result.saveError.find(GameProfileValueName(2)), std::string::npos) << result.saveError;
+  EXPECT_NE(result.saveError.find(kSettingsValueName), std::string::npos) << result.saveError;
+  EXPECT_EQ(frames, Fixture("apply_factory.frames"));
+  EXPECT_TRUE(state.SettingsModified);
+
+  store.FailWritesAfter(-1);
+  const ApplyResult again = Apply();
+  EXPECT_TRUE(again.saved);
+  EXPECT_TRUE(again.ok());
+  EXPECT_TRUE(again.saveError.empty());
+  EXPECT_FALSE(state.SettingsModified);
+}
+
+TEST_F(ApplySequenceTest, FailedSaveWithoutTheMouseReportsBoth) {
+  mouse.SetPresent(false);
+  store.FailWritesAfter(0);
+  const ApplyResult result = Apply();
+  EXPECT_EQ(result.outcome, ApplyOutcome::NotConnected);
+  EXPECT_FALSE(result.saved);
+  EXPECT_FALSE(result.saveError.empty());
+}
+
 }  // namespace
 }  // namespace q9

@@ -4,6 +4,9 @@
 
 #include <sstream>
 
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+
 #include "MemoryDecode.h"
 #include "Q9Ctl.h"
 #include "SimulatedMouse.h"
@@ -83,10 +86,12 @@ TEST_F(Q9CtlTest, ImportThenExportReproducesTheFileByteForByte) {
   }
 }
 
-TEST_F(Q9CtlTest, ShortImportIsMergedIntoTheProfileLikeTheWindowSavesIt) {
+TEST_F(Q9CtlTest, ShortImportIsStoredAsAWholeRecordWithAZeroTail) {
   ASSERT_EQ(Run({"import", "0", test::FixturePath("truncated_1000.GPX").string()}), 0) << err.str();
-  EXPECT_EQ(test::ReadFile(Key() / "MyProfile0.GPX"), Fixture("factory_profile.GPX"))
-      << "the first 1000 bytes came from the file, the rest from the profile";
+  Bytes expected = Fixture("truncated_1000.GPX");
+  expected.resize(332884, 0);
+  EXPECT_EQ(test::ReadFile(Key() / "MyProfile0.GPX"), expected)
+      << "the first 1000 bytes came from the file, the rest is a fresh record's (zero), not the old profile's";
 }
 
 TEST_F(Q9CtlTest, BadImportsFailAndDamageNothing) {
@@ -207,6 +212,182 @@ TEST_F(Q9CtlTest, KeysListsBothTables) {
 TEST_F(Q9CtlTest, ExportIntoAMissingDeepFolderFails) {
   EXPECT_EQ(Run({"export", "0", files.str("a/b/p.GPX")}), 1);
   EXPECT_NE(err.str().find("cannot export profile 0"), std::string::npos) << err.str();
+}
+
+std::size_t Lines(const std::string& text, const std::string& part) {
+  std::size_t count = 0;
+  for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++count;
+  return count;
+}
+
+TEST_F(Q9CtlTest, AFolderInPlaceOfAProfileIsKeptAndNotSavedOver) {
+  ASSERT_EQ(Run({"show"}), 0);
+  const auto taken = Key() / "MyProfile0.GPX";
+  std::filesystem::create_directory(taken);
+  ASSERT_EQ(Run({"show", "--profile", "1"}), 0) << err.str();
+  EXPECT_EQ(err.str(), "q9ctl: warning: " + taken.string() +
+                           " could not be read (a folder is in its place); working on factory settings for it\n");
+
+  EXPECT_EQ(Run({"set", "light", "--color", "00FF00"}), 1) << "profile 0 is the current one";
+  EXPECT_NE(err.str().find(taken.string() + " could not be read"), std::string::npos) << err.str();
+  EXPECT_NE(err.str().find("--force"), std::string::npos) << err.str();
+  EXPECT_EQ(Run({"reset", "0"}), 1);
+  EXPECT_EQ(Run({"import", "0", test::FixturePath("rich_profile.GPX").string()}), 1);
+  EXPECT_EQ(Run({"set", "report-rate", "250"}), 1) << "it saves every profile";
+  EXPECT_EQ(Run({"export", "0", files.str("p0.GPX")}), 1) << "the file would hold factory settings";
+  EXPECT_NE(err.str().find("--force"), std::string::npos) << err.str();
+  EXPECT_FALSE(std::filesystem::exists(files.path() / "p0.GPX"));
+  EXPECT_EQ(Run({"apply", "--simulate"}), 1);
+  EXPECT_NE(err.str().find("--force"), std::string::npos) << err.str();
+  EXPECT_TRUE(std::filesystem::is_directory(taken));
+  EXPECT_EQ(StoredNames(), (std::vector<std::string>{"MyProfile0.GPX", "qvGMPROFILE.GPX"})) << "nothing was saved";
+
+  EXPECT_EQ(Run({"set", "light", "--color", "00FF00", "--profile", "1"}), 0) << err.str();
+  EXPECT_EQ(Run({"export", "1", files.str("p1.GPX")}), 0) << err.str();
+  EXPECT_EQ(Run({"keys"}), 0);
+
+  // --force lets the saves try; a folder is still not replaced by a file.
+  EXPECT_EQ(Run({"--force", "apply", "--simulate"}), 1);
+  EXPECT_NE(err.str().find("q9ctl: the settings were not saved: "), std::string::npos) << err.str();
+  EXPECT_NE(err.str().find("the mouse got them"), std::string::npos) << err.str();
+  EXPECT_TRUE(std::filesystem::is_directory(taken));
+  EXPECT_EQ(StoredNames().size(), 6u) << "the other profiles were saved";
+}
+
+TEST_F(Q9CtlTest, AFifoInPlaceOfTheSettingsNeitherHangsNorIsReplaced) {
+  std::filesystem::create_directories(Key());
+  ASSERT_EQ(::mkfifo((Key() / "qvGMPROFILE.GPX").c_str(), 0600), 0);
+  EXPECT_TRUE(test::FinishesWithin(10, [&] {
+    return Run({"show"}) == 0 && Lines(err.str(), "could not be read") == 1 &&
+           Run({"set", "mode1", "2"}) == 1 && err.str().find("--force") != std::string::npos &&
+           Run({"set", "light", "--color", "112233"}) == 0;
+  }));
+  EXPECT_TRUE(std::filesystem::is_fifo(Key() / "qvGMPROFILE.GPX")) << "the start did not store defaults over it";
+}
+
+TEST_F(Q9CtlTest, AProfileWithoutReadPermissionIsKeptUntilForced) {
+  ASSERT_EQ(Run({"set", "light", "--color", "ABCDEF", "--profile", "2"}), 0);
+  const auto locked = Key() / "MyProfile2.GPX";
+  const Bytes before = test::ReadFile(locked);
+  test::GiveToUnprivileged(store.path());
+  std::filesystem::permissions(locked, std::filesystem::perms::owner_write);
+  EXPECT_TRUE(test::RunUnprivileged([&] {
+    return Run({"show", "--profile", "2"}) == 0 && err.str().find("Permission denied") != std::string::npos &&
+           out.str().find("#FF0000") != std::string::npos &&  // the factory light, in memory
+           Run({"set", "light", "--color", "00FF00", "--profile", "2"}) == 1 &&
+           err.str().find("--force") != std::string::npos;
+  }));
+  EXPECT_EQ(test::ReadFile(locked), before);
+  EXPECT_TRUE(test::RunUnprivileged([&] {
+    return Run({"--force", "set", "light", "--color", "00FF00", "--profile", "2"}) == 0;
+  }));
+  EXPECT_NE(test::ReadFile(locked), before) << "--force replaces it";
+}
+
+// Profile 3 cut short sits next to a full profile 2 that is read before it into the same buffer.
+TEST_F(Q9CtlTest, AShortProfileIsNotMixedWithTheProfileReadBeforeIt) {
+  ASSERT_EQ(Run({"set", "light", "--color", "123456", "--profile", "2"}), 0);
+  ASSERT_EQ(Run({"set", "button", "1", "Right Click", "--profile", "2"}), 0);
+  ASSERT_EQ(Run({"set", "light", "--color", "654321", "--profile", "3"}), 0);
+  Bytes shortImage = test::ReadFile(Key() / "MyProfile3.GPX");
+  shortImage.resize(15144 + 100);  // the mouse settings whole, the buttons cut off
+  test::WriteFile(Key() / "MyProfile3.GPX", shortImage);
+
+  ASSERT_EQ(Run({"show", "--json"}), 0) << err.str();
+  const auto doc = nlohmann::json::parse(out.str());
+  EXPECT_EQ(doc["profiles"][3]["light"]["color"], "#654321");
+  EXPECT_EQ(doc["profiles"][3]["buttonGroups"]["plain"][0]["deviceCode"], 0) << "not profile 2's Right Click";
+
+  ASSERT_EQ(Run({"set", "report-rate", "250"}), 0) << err.str();
+  const Bytes stored = test::ReadFile(Key() / "MyProfile3.GPX");
+  ASSERT_EQ(stored.size(), 332884u);
+  EXPECT_EQ(Bytes(stored.begin() + 15144, stored.end()), Bytes(332884 - 15144, 0)) << "no bytes of profile 2";
+}
+
+TEST_F(Q9CtlTest, ApplyWritesAShortProfileWithoutTheOtherProfilesFunctions) {
+  ASSERT_EQ(Run({"set", "button", "1", "Right Click", "--profile", "0"}), 0);
+  ASSERT_EQ(Run({"show"}), 0);
+  Bytes shortImage = test::ReadFile(Key() / "MyProfile0.GPX");
+  shortImage.resize(15144 + 100);
+  test::WriteFile(Key() / "MyProfile1.GPX", shortImage);
+  const std::string memory = files.str("mouse.bin");
+  ASSERT_EQ(Run({"apply", "--simulate", "--sim-memory", memory}), 0) << err.str();
+  SimulatedMouse mouse;
+  ASSERT_TRUE(mouse.LoadImage(test::ReadFile(memory)));
+  const auto decoded = DecodeMemory(mouse.Memory(), mouse.CurrentState());
+  EXPECT_EQ(decoded["locations"][0]["buttonGroups"]["plain"][0]["function"], "Right Click");
+  EXPECT_NE(decoded["locations"][1]["buttonGroups"]["plain"][0]["function"], "Right Click") << "not profile 0's";
+}
+
+class Q9CtlFileProfileTest : public Q9CtlTest {
+ protected:
+  void KeepProfileInFile(int profile, const std::string& path) {
+    ASSERT_EQ(Run({"show"}), 0);
+    Bytes settings = test::ReadFile(Key() / "qvGMPROFILE.GPX");
+    const std::size_t entry = 6190u * static_cast<std::size_t>(profile);
+    settings[entry + 6188] = 1;
+    for (std::size_t i = 0; i < path.size(); ++i) settings[entry + 2 + 2 * i] = static_cast<std::uint8_t>(path[i]);
+    test::WriteFile(Key() / "qvGMPROFILE.GPX", settings);
+  }
+};
+
+TEST_F(Q9CtlFileProfileTest, EditsOfAProfileKeptInAFileSurviveTheNextStart) {
+  const std::string file = files.str("p1.GPX");
+  KeepProfileInFile(1, file);
+  ASSERT_EQ(Run({"set", "light", "--color", "00FF80", "--profile", "1"}), 0) << err.str();
+  ASSERT_EQ(Run({"show", "--json", "--profile", "1"}), 0) << err.str();
+  EXPECT_EQ(nlohmann::json::parse(out.str())["profiles"][0]["light"]["color"], "#00FF80");
+  EXPECT_EQ(test::ReadFile(file).size(), 332884u);
+  EXPECT_EQ(test::ReadFile(file)[2692 + 10387], 0xFF);
+  EXPECT_FALSE(std::filesystem::exists(Key() / "MyProfile1.GPX")) << "saved where it is read from";
+}
+
+class Q9CtlExportTest : public Q9CtlTest {};
+
+TEST_F(Q9CtlExportTest, ExportWritesThroughALinkAndKeepsTheMode) {
+  test::WriteFile(files.path() / "real.GPX", Bytes{1});
+  ASSERT_EQ(::chmod((files.path() / "real.GPX").c_str(), 0600), 0);
+  std::filesystem::create_symlink("real.GPX", files.path() / "link.GPX");
+  ASSERT_EQ(Run({"export", "0", files.str("link.GPX")}), 0) << err.str();
+  EXPECT_TRUE(std::filesystem::is_symlink(files.path() / "link.GPX"));
+  EXPECT_EQ(test::ReadFile(files.path() / "real.GPX"), Fixture("factory_profile.GPX"));
+  struct stat st {};
+  ASSERT_EQ(::stat((files.path() / "real.GPX").c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 07777, 0600u);
+}
+
+TEST_F(Q9CtlExportTest, ExportToAFifoOrADeviceIsRefusedAndLeavesIt) {
+  const auto fifo = files.path() / "pipe";
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  EXPECT_TRUE(test::FinishesWithin(10, [&] {
+    return Run({"export", "0", fifo.string()}) == 1 && err.str().find("a FIFO") != std::string::npos;
+  }));
+  EXPECT_TRUE(std::filesystem::is_fifo(fifo));
+  const auto node = files.path() / "null";
+  if (::mknod(node.c_str(), S_IFCHR | 0666, ::makedev(1, 3)) != 0) GTEST_SKIP() << "cannot make a device node here";
+  EXPECT_EQ(Run({"export", "0", node.string()}), 1);
+  EXPECT_NE(err.str().find("character device"), std::string::npos) << err.str();
+  EXPECT_TRUE(std::filesystem::is_character_file(node)) << "the device node is still there";
+}
+
+TEST_F(Q9CtlTest, ApplyOnAReadOnlyStoreFails) {
+  ASSERT_EQ(Run({"show"}), 0);
+  test::GiveToUnprivileged(store.path());
+  test::GiveToUnprivileged(files.path());
+  std::filesystem::permissions(Key(), std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
+  const std::string memory = files.str("mouse.bin");
+  EXPECT_TRUE(test::RunUnprivileged([&] {
+    const bool reported = Run({"apply", "--simulate", "--sim-memory", memory}) == 1 &&
+                          err.str().rfind("q9ctl: the settings were not saved: ", 0) == 0 &&
+                          err.str().find("MyProfile0.GPX") != std::string::npos &&
+                          err.str().find("the mouse got them") != std::string::npos &&
+                          out.str().find("applied") == std::string::npos;
+    if (!reported) std::cerr << err.str() << out.str();
+    return reported;
+  })) << "apply must not report success";
+  std::filesystem::permissions(Key(), std::filesystem::perms::owner_all);
+  EXPECT_EQ(StoredNames(), std::vector<std::string>{"qvGMPROFILE.GPX"});
+  EXPECT_TRUE(std::filesystem::exists(memory)) << "the mouse got the frames";
 }
 
 }  // namespace

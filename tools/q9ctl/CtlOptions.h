@@ -14,6 +14,7 @@ struct Options {
   std::string deviceFolder;
   std::string configFile;
   std::string programPath;
+  bool force = false;  ///< --force: replace values that could not be read
   bool json = false;
   int profile = -1;    ///< --profile of show and set (-1: all, or the current profile)
   int profileArg = 0;  ///< the profile argument of export, import, reset
@@ -45,5 +46,13 @@ class CommandFailed : public std::runtime_error {
 };
 
 using Command = int (*)(TDM&, const Options&, std::ostream&);
+
+/// Game profiles 0..4 and the settings record (-1): the values `apply` and `set report-rate` save.
+inline const std::vector<int> kEveryProfile = {0, 1, 2, 3, 4};
+inline const std::vector<int> kEveryValue = {0, 1, 2, 3, 4, -1};
+
+/// Without --force, a command that would save over a value that could not be read fails before it
+/// changes anything. `values`: the game profiles it saves, -1 for the settings record.
+void RefuseToReplaceUnreadable(const TDM& dm, const Options& o, const std::vector<int>& values);
 
 }  // namespace q9

@@ -100,6 +100,7 @@ class ProgressBar {
 };
 
 int Apply(TDM& dm, const Options& o, std::ostream& out) {
+  RefuseToReplaceUnreadable(dm, o, kEveryValue);
   Device device(o);
   ApplyState state;
   state.DeviceMode = static_cast<std::uint8_t>(o.mode - 1);
@@ -115,6 +116,10 @@ int Apply(TDM& dm, const Options& o, std::ostream& out) {
   const ApplyResult result = ApplySettingsToDevice(dm, *device.channel, state, hooks);
   bar.Finish();
   device.SaveSimulatorMemory();
+  if (!result.saved)
+    throw CommandFailed("the settings were not saved: " + result.saveError +
+                        (result.outcome == ApplyOutcome::Applied ? "; the mouse got them"
+                                                                 : "; the mouse did not get them either: " + result.message));
   if (!result.ok()) throw CommandFailed(result.message);
   out << "applied: profiles " << MemoryLocationProfileText(dm) << " written to the mouse (" << result.framesSent
       << " frames)\n";

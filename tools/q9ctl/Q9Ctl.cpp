@@ -13,8 +13,21 @@
 
 namespace q9 {
 
+void RefuseToReplaceUnreadable(const TDM& dm, const Options& o, const std::vector<int>& values) {
+  if (o.force) return;
+  for (int value : values)
+    if (const UnreadableValue* unreadable = dm.FindUnreadable(value))
+      throw CommandFailed(unreadable->location + " could not be read (" + unreadable->reason +
+                          ") and this command would save over it; nothing was changed (--force replaces it)");
+}
+
 namespace {
 
+void WarnAboutUnreadable(const TDM& dm, std::ostream& err) {
+  for (const UnreadableValue& value : dm.UnreadableValues())
+    err << "q9ctl: warning: " << value.location << " could not be read (" << value.reason
+        << "); working on factory settings for it\n";
+}
 
 /// Paths are made absolute, so a bare file name means one in the current folder.
 std::string AbsolutePath(const std::string& file) {
@@ -42,6 +55,10 @@ int Show(TDM& dm, const Options& o, std::ostream& out) {
 }
 
 int Export(TDM& dm, const Options& o, std::ostream& out) {
+  if (const UnreadableValue* unreadable = dm.FindUnreadable(o.profileArg); unreadable && !o.force)
+    throw CommandFailed("profile " + std::to_string(o.profileArg) + " could not be read from " + unreadable->location +
+                        " (" + unreadable->reason + "): the file would hold factory settings instead; nothing was "
+                        "written (--force exports them)");
   dm.SwitchToProfile(o.profileArg, 0);
   const std::string path = AbsolutePath(o.file);
   if (!dm.SaveCurrentProfileInfoToFile(path))
@@ -52,6 +69,7 @@ int Export(TDM& dm, const Options& o, std::ostream& out) {
 }
 
 int Import(TDM& dm, const Options& o, std::ostream& out) {
+  RefuseToReplaceUnreadable(dm, o, {o.profileArg});
   dm.SwitchToProfile(o.profileArg, 0);
   const std::string path = AbsolutePath(o.file);
   if (!dm.LoadCurrentProfileInfoFromFile(path))
@@ -66,6 +84,7 @@ int Import(TDM& dm, const Options& o, std::ostream& out) {
 }
 
 int Reset(TDM& dm, const Options& o, std::ostream& out) {
+  RefuseToReplaceUnreadable(dm, o, {o.profileArg});
   dm.RestoreProfileInfoToDefault(o.profileArg);
   if (!dm.SaveProfileInfoToRegistry(o.profileArg))
     throw CommandFailed("cannot save profile " + std::to_string(o.profileArg) + ": " +
@@ -82,6 +101,7 @@ int RunQ9Ctl(int argc, const char* const* argv, std::ostream& out, std::ostream&
   Options o;
   Command command = nullptr;
   app.add_option("--store", o.storeFolder, "Settings store folder (default $Q9_CONFIG_HOME, $XDG_CONFIG_HOME or ~/.config)");
+  app.add_flag("--force", o.force, "Replace values that could not be read");
   const auto profileRange = CLI::Range(0, kGameProfileCount - 1);
 
   CLI::App* show = app.add_subcommand("show", "Show the settings and the game profiles");
@@ -125,6 +145,8 @@ int RunQ9Ctl(int argc, const char* const* argv, std::ostream& out, std::ostream&
     const auto store = MakeRegistryStore(o.storeFolder.empty() ? std::filesystem::path() : PathFromUtf8(o.storeFolder));
     const auto locale = MakeSystemLocale();
     const auto dm = CreateDataModule(*store, *locale);
+    WarnAboutUnreadable(*dm, err);
+    dm->SetOverwriteUnreadable(o.force);
     return command(*dm, o, out);
   } catch (const std::exception& e) {
     err << "q9ctl: " << e.what() << "\n";

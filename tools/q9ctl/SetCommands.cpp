@@ -28,6 +28,7 @@ void Save(TDM& dm, int profile) {
 template <typename Edit>
 void EditProfile(TDM& dm, const Options& o, int group, Edit edit) {
   const int profile = ProfileOf(dm, o);
+  RefuseToReplaceUnreadable(dm, o, {profile});
   dm.SwitchToProfile(profile, group);
   edit();
   Save(dm, profile);
@@ -133,8 +134,9 @@ int SetCpiLevel(TDM& dm, const Options& o, std::ostream& out) {
 }
 
 int SetRate(TDM& dm, const Options& o, std::ostream& out) {
+  RefuseToReplaceUnreadable(dm, o, kEveryProfile);
   if (!SetReportRate(dm, o.rate)) throw CommandFailed("the report rates are 125, 250, 333, 500 and 1000 Hz");
-  if (!dm.SaveBackAllProfileInfo()) throw CommandFailed("cannot save the profiles");
+  if (!dm.SaveBackAllProfileInfo()) throw CommandFailed("cannot save the profiles: " + dm.LastSaveError());
   out << "report rate " << o.rate << " Hz in every profile (apply with --rate-changed to send it)\n";
   return 0;
 }
@@ -170,6 +172,7 @@ int SetLight(TDM& dm, const Options& o, std::ostream& out) {
 }
 
 int SetModeProfile(TDM& dm, int slot, const Options& o, std::ostream& out) {
+  RefuseToReplaceUnreadable(dm, o, {-1});
   dm.FAllProfileSettingInfo.ReservedData.IntegerData[slot] = o.modeProfile;
   if (!dm.SaveBackToAllProfileSettingInfo()) throw CommandFailed("cannot save the settings: " + dm.uiProfileInfo.LastError());
   out << "memory locations hold profiles " << MemoryLocationProfileText(dm) << "\n";
