@@ -14,6 +14,7 @@
 #include "platform/windows/WinSingleInstanceLock.h"
 #include "platform/windows/WinSystemLocale.h"
 #include "platform/windows/WinWindowMessaging.h"
+#include "storage/uiProfile.h"
 
 namespace q9 {
 namespace {
@@ -59,6 +60,27 @@ TEST_F(WinRegistryStoreTest, ValueOfAnotherTypeIsRefused) {
   const RegistryStatus status = store.ReadValue(kHKeyCurrentUser, key, "qvGMPROFILE.GPX", read);
   EXPECT_EQ(status.result, RegistryResult::WrongType);
   EXPECT_EQ(status.message, "Invalid data type for 'qvGMPROFILE.GPX'");
+}
+
+// A value of another type is there: the data module must not take it for a missing one and store
+// defaults over it.
+TEST_F(WinRegistryStoreTest, ValueOfAnotherTypeCountsAsUnreadable) {
+  ASSERT_TRUE(store.CreateKey(kHKeyCurrentUser, key).ok());
+  const std::wstring wideKey(key.begin(), key.end());
+  const DWORD number = 7;
+  ASSERT_EQ(RegSetKeyValueW(HKEY_CURRENT_USER, wideKey.c_str(), L"MyProfile1.GPX", REG_DWORD, &number, sizeof number),
+            ERROR_SUCCESS);
+  TuiProfile profile(store);
+  profile.SetRootKey(kHKeyCurrentUser);
+  profile.SetKeyPath(key);
+  profile.SetFileName("MyProfile1.GPX");
+  EXPECT_FALSE(profile.LoadStreamFromRegistry());
+  EXPECT_EQ(profile.LastLoadResult(), TuiLoadResult::Unreadable);
+  EXPECT_FALSE(profile.UnreadableReason().empty());
+  EXPECT_NE(profile.StoredValueLocation().find("HKEY_CURRENT_USER\\" + key + "\\MyProfile1.GPX"), std::string::npos);
+  profile.SetFileName("MyProfile2.GPX");
+  EXPECT_FALSE(profile.LoadStreamFromRegistry());
+  EXPECT_EQ(profile.LastLoadResult(), TuiLoadResult::Absent);
 }
 
 TEST_F(WinRegistryStoreTest, InvalidRootsAndPathsAreRefused) {
@@ -134,6 +156,26 @@ TEST(WinDurableFile, ReplacesWholeAndKeepsTheOldFileOnFailure) {
                                 [](DurableWriteStep step) { return step != DurableWriteStep::TemporaryWritten; }));
   EXPECT_EQ(test::ReadFile(file), Bytes(50, 2));
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path()), {}), 1);
+}
+
+TEST(WinDurableFile, FoldersAndDevicesAreNeitherReadNorReplaced) {
+  test::TempFolder folder;
+  const auto dir = folder.path() / "taken.GPX";
+  std::filesystem::create_directory(dir);
+  std::string error;
+  EXPECT_FALSE(WriteFileDurably(dir, Bytes{1}, error));
+  EXPECT_NE(error.find("a folder"), std::string::npos) << error;
+  EXPECT_TRUE(std::filesystem::is_directory(dir));
+  std::vector<std::uint8_t> read{9};
+  EXPECT_EQ(ReadRegularFile(dir, 1000, read, error), FileReadResult::NotRegular);
+  EXPECT_EQ(ReadRegularFile(folder.path() / "missing", 1000, read, error), FileReadResult::Missing);
+  EXPECT_EQ(ReadRegularFile("NUL", 1000, read, error), FileReadResult::NotRegular) << "a device is not read";
+  EXPECT_FALSE(WriteFileDurably("NUL", Bytes{1}, error));
+  EXPECT_EQ(read, Bytes{9});
+  test::WriteFile(folder.path() / "p.GPX", Bytes{1, 2});
+  ASSERT_EQ(ReadRegularFile(folder.path() / "p.GPX", 1000, read, error), FileReadResult::Ok) << error;
+  EXPECT_EQ(read, (Bytes{1, 2}));
+  EXPECT_EQ(ReadRegularFile(folder.path() / "p.GPX", 1, read, error), FileReadResult::TooLarge);
 }
 
 TEST(WinShell, RefusesWhatIsNotThere) {
