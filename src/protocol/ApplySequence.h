@@ -64,9 +64,13 @@ enum class ApplyOutcome {
 
 struct ApplyResult {
   ApplyOutcome outcome = ApplyOutcome::Applied;
+  /// Why it failed, in plain English, without the profile's number: each front end names the
+  /// profile its own way (q9ctl from 0, the window as "Profile #1".."Profile #5").
   std::string message;
   int framesSent = 0;
   int framesFailed = 0;
+  /// ConversionFailed: the profile (0..4) that cannot be converted; -1 otherwise.
+  int failedProfile = -1;
   bool ok() const { return outcome == ApplyOutcome::Applied; }
 };
 

@@ -115,6 +115,9 @@ int Apply(TDM& dm, const Options& o, std::ostream& out) {
   const ApplyResult result = ApplySettingsToDevice(dm, *device.channel, state, hooks);
   bar.Finish();
   device.SaveSimulatorMemory();
+  if (result.outcome == ApplyOutcome::ConversionFailed && result.failedProfile >= 0)
+    throw CommandFailed("cannot write the settings to the mouse: profile " + std::to_string(result.failedProfile) +
+                        ": " + result.message);
   if (!result.ok()) throw CommandFailed(result.message);
   out << "applied: profiles " << MemoryLocationProfileText(dm) << " written to the mouse (" << result.framesSent
       << " frames)\n";
