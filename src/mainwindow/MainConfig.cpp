@@ -635,32 +635,35 @@ void TqvGMConfigMain::paintEvent(QPaintEvent*) {
 }
 
 bool TqvGMConfigMain::eventFilter(QObject* watched, QEvent* event) {
+  // Every kind of event passes through here (child, paint, layout ones too): only a mouse event
+  // may be read as one.
+  const QEvent::Type type = event->type();
+  if (type != QEvent::MouseButtonPress && type != QEvent::MouseMove && type != QEvent::MouseButtonRelease)
+    return QWidget::eventFilter(watched, event);
+  const auto* mouse = static_cast<const QMouseEvent*>(event);
   if (watched == TopBar) {
-    auto* mouse = static_cast<QMouseEvent*>(event);
-    if (event->type() == QEvent::MouseButtonPress && mouse->button() == Qt::LeftButton) {
+    if (type == QEvent::MouseButtonPress && mouse->button() == Qt::LeftButton) {
       // The window manager moves the window where it can; otherwise it follows the pointer.
       if (windowHandle() && windowHandle()->startSystemMove()) return true;
       FDragging = true;
       FDragOffset = mouse->globalPosition().toPoint() - frameGeometry().topLeft();
       return true;
     }
-    if (event->type() == QEvent::MouseMove && FDragging) {
+    if (type == QEvent::MouseMove && FDragging) {
       move(mouse->globalPosition().toPoint() - FDragOffset);
       return true;
     }
-    if (event->type() == QEvent::MouseButtonRelease) FDragging = false;
+    if (type == QEvent::MouseButtonRelease) FDragging = false;
     return false;
   }
-  if (event->type() == QEvent::MouseButtonRelease && watched->property("q9role") == "link") {
-    OpenAddressOf(static_cast<QLabel*>(watched));
+  if (type != QEvent::MouseButtonRelease) return QWidget::eventFilter(watched, event);
+  if (auto* link = qobject_cast<QLabel*>(watched); link && link->property("q9role") == "link") {
+    OpenAddressOf(link);
     return true;
   }
-  if (event->type() == QEvent::MouseButtonRelease) {
-    auto* mouse = static_cast<QMouseEvent*>(event);
-    auto* tab = qobject_cast<QPushButton*>(watched);
-    if (tab && mouse->button() == Qt::LeftButton && tab->rect().contains(mouse->position().toPoint())) {
-      QTimer::singleShot(0, this, [this, tag = tab->property("tag").toInt()] { SelectPage(tag); });
-    }
+  auto* tab = qobject_cast<QPushButton*>(watched);
+  if (tab && mouse->button() == Qt::LeftButton && tab->rect().contains(mouse->position().toPoint())) {
+    QTimer::singleShot(0, this, [this, tag = tab->property("tag").toInt()] { SelectPage(tag); });
   }
   return QWidget::eventFilter(watched, event);
 }
