@@ -46,6 +46,10 @@ constexpr const char* kVersionText = "Driver Version: 1.1 Firmware Version:3.2";
 constexpr const char* kSaveQuestion = "The mouse setting has been changed, save the current setting anyway?";
 constexpr const char* kSaveFailed = "The settings could not be saved. Close anyway?";
 constexpr const char* kWarningTitle = "Warning!";
+constexpr const char* kApplyFailed = "The settings did not reach the mouse.";
+constexpr const char* kFramesLost = "%1 of %2 frames did not reach the mouse.";
+constexpr const char* kProfileNotConvertible = "%1 cannot be converted for the mouse: %2";
+constexpr int kProfileCount = 5;
 
 QPushButton* MakeButton(QWidget* parent, const char* name, const char* text, const char* role, QSize size) {
   auto* button = new QPushButton(QString::fromUtf8(text), parent);
@@ -95,6 +99,28 @@ std::filesystem::path MonitorProgramPath(const std::filesystem::path& programFol
 #else
   return programFolder / "zoGMMonitor";
 #endif
+}
+
+QString ApplyFailureText(const ApplyResult& result, const TuiLanguage& language) {
+  if (result.ok() || result.outcome == ApplyOutcome::NotConnected) return {};
+  const auto tr = [&](const std::string& text) { return QString::fromStdString(language.Translate(text)); };
+  const QString message = QString::fromStdString(result.message);
+  QString reason;
+  if (result.outcome == ApplyOutcome::FramesFailed) {
+    reason = tr(kFramesLost).arg(result.framesFailed).arg(result.framesSent);
+  } else if (result.outcome == ApplyOutcome::ConversionFailed && result.failedProfile >= 0 &&
+             result.failedProfile < kProfileCount) {
+    // The profile as its button in the profile bar names it.
+    const QString profile = tr("Profile #" + std::to_string(result.failedProfile + 1));
+    reason = tr(kProfileNotConvertible).arg(profile, message);
+  } else {
+    // An outcome without its own text here still tells its reason, translated where the table has it.
+    reason = tr(result.message);
+  }
+  if (reason.isEmpty()) return tr(kApplyFailed);
+  // An apply that reached the mouse with every frame but failed otherwise says only why.
+  if (result.outcome == ApplyOutcome::Applied) return reason;
+  return tr(kApplyFailed) + QLatin1Char('\n') + reason;
 }
 
 TqvGMConfigMain::TqvGMConfigMain(MainWindowServices services, QWidget* parent)
@@ -531,8 +557,14 @@ bool TqvGMConfigMain::RunApply() {
   const ApplyResult result = ApplySettingsToDevice(DM, *FChannel, FState, MakeApplyHooks());
   FApplying = false;
   ShowApplyButtons();
+  ReportApplyFailure(result);
   if (FCloseAfterApply) QTimer::singleShot(0, this, &QWidget::close);
   return result.ok();
+}
+
+void TqvGMConfigMain::ReportApplyFailure(const ApplyResult& result) {
+  const QString text = ApplyFailureText(result, *FLanguage);
+  if (!text.isEmpty()) ShowMessageDialog(Tr(kWarningTitle), text, 0, this);
 }
 
 bool TqvGMConfigMain::BSBTNAPPLYClick() {
