@@ -44,6 +44,12 @@ const std::vector<TKeyboardInfoTable>& ExtendedKeyInfoTable();
 /// The HID usage of a key and its extended flag (0 or 1; any other value reads the extended
 /// variant); 0 when the key has none or vk is outside 0..254. VK 166..183 give Consumer page usages.
 std::int32_t VKToHIDCode(std::int32_t vk, std::int32_t extended);
+/// The browser, volume, media and launch keys (VK 166..183): their HID codes are Consumer page
+/// usages, also the ones below 256 (Mute is 226, which on the keyboard page is Left Alt), so a
+/// reader that must tell the pages apart does so by this range, never by the code's value.
+inline constexpr std::int32_t kFirstConsumerKey = 166;
+inline constexpr std::int32_t kLastConsumerKey = 183;
+bool IsConsumerKey(std::int32_t vk);
 /// The display text of a key and its extended flag; "" when vk is outside 0..254.
 std::string VKToKeyName(std::int32_t vk, std::int32_t extended);
 /// The modifier prefix shown before a key, always in the order "Alt+Ctrl+Shift+WIN+"; "" for none.

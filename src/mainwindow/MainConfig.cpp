@@ -46,6 +46,10 @@ constexpr const char* kVersionText = "Driver Version: 1.1 Firmware Version:3.2";
 constexpr const char* kSaveQuestion = "The mouse setting has been changed, save the current setting anyway?";
 constexpr const char* kSaveFailed = "The settings could not be saved. Close anyway?";
 constexpr const char* kWarningTitle = "Warning!";
+constexpr const char* kApplyFailed = "The settings did not reach the mouse.";
+constexpr const char* kFramesLost = "%1 of %2 frames did not reach the mouse.";
+constexpr const char* kProfileNotConvertible = "%1 cannot be converted for the mouse: %2";
+constexpr int kProfileCount = 5;
 
 QPushButton* MakeButton(QWidget* parent, const char* name, const char* text, const char* role, QSize size) {
   auto* button = new QPushButton(QString::fromUtf8(text), parent);
@@ -95,6 +99,28 @@ std::filesystem::path MonitorProgramPath(const std::filesystem::path& programFol
 #else
   return programFolder / "zoGMMonitor";
 #endif
+}
+
+QString ApplyFailureText(const ApplyResult& result, const TuiLanguage& language) {
+  if (result.ok() || result.outcome == ApplyOutcome::NotConnected) return {};
+  const auto tr = [&](const std::string& text) { return QString::fromStdString(language.Translate(text)); };
+  const QString message = QString::fromStdString(result.message);
+  QString reason;
+  if (result.outcome == ApplyOutcome::FramesFailed) {
+    reason = tr(kFramesLost).arg(result.framesFailed).arg(result.framesSent);
+  } else if (result.outcome == ApplyOutcome::ConversionFailed && result.failedProfile >= 0 &&
+             result.failedProfile < kProfileCount) {
+    // The profile as its button in the profile bar names it.
+    const QString profile = tr("Profile #" + std::to_string(result.failedProfile + 1));
+    reason = tr(kProfileNotConvertible).arg(profile, message);
+  } else {
+    // An outcome without its own text here still tells its reason, translated where the table has it.
+    reason = tr(result.message);
+  }
+  if (reason.isEmpty()) return tr(kApplyFailed);
+  // An apply that reached the mouse with every frame but failed otherwise says only why.
+  if (result.outcome == ApplyOutcome::Applied) return reason;
+  return tr(kApplyFailed) + QLatin1Char('\n') + reason;
 }
 
 TqvGMConfigMain::TqvGMConfigMain(MainWindowServices services, QWidget* parent)
@@ -531,8 +557,14 @@ bool TqvGMConfigMain::RunApply() {
   const ApplyResult result = ApplySettingsToDevice(DM, *FChannel, FState, MakeApplyHooks());
   FApplying = false;
   ShowApplyButtons();
+  ReportApplyFailure(result);
   if (FCloseAfterApply) QTimer::singleShot(0, this, &QWidget::close);
   return result.ok();
+}
+
+void TqvGMConfigMain::ReportApplyFailure(const ApplyResult& result) {
+  const QString text = ApplyFailureText(result, *FLanguage);
+  if (!text.isEmpty()) ShowMessageDialog(Tr(kWarningTitle), text, 0, this);
 }
 
 bool TqvGMConfigMain::BSBTNAPPLYClick() {
@@ -635,32 +667,35 @@ void TqvGMConfigMain::paintEvent(QPaintEvent*) {
 }
 
 bool TqvGMConfigMain::eventFilter(QObject* watched, QEvent* event) {
+  // Every kind of event passes through here (child, paint, layout ones too): only a mouse event
+  // may be read as one.
+  const QEvent::Type type = event->type();
+  if (type != QEvent::MouseButtonPress && type != QEvent::MouseMove && type != QEvent::MouseButtonRelease)
+    return QWidget::eventFilter(watched, event);
+  const auto* mouse = static_cast<const QMouseEvent*>(event);
   if (watched == TopBar) {
-    auto* mouse = static_cast<QMouseEvent*>(event);
-    if (event->type() == QEvent::MouseButtonPress && mouse->button() == Qt::LeftButton) {
+    if (type == QEvent::MouseButtonPress && mouse->button() == Qt::LeftButton) {
       // The window manager moves the window where it can; otherwise it follows the pointer.
       if (windowHandle() && windowHandle()->startSystemMove()) return true;
       FDragging = true;
       FDragOffset = mouse->globalPosition().toPoint() - frameGeometry().topLeft();
       return true;
     }
-    if (event->type() == QEvent::MouseMove && FDragging) {
+    if (type == QEvent::MouseMove && FDragging) {
       move(mouse->globalPosition().toPoint() - FDragOffset);
       return true;
     }
-    if (event->type() == QEvent::MouseButtonRelease) FDragging = false;
+    if (type == QEvent::MouseButtonRelease) FDragging = false;
     return false;
   }
-  if (event->type() == QEvent::MouseButtonRelease && watched->property("q9role") == "link") {
-    OpenAddressOf(static_cast<QLabel*>(watched));
+  if (type != QEvent::MouseButtonRelease) return QWidget::eventFilter(watched, event);
+  if (auto* link = qobject_cast<QLabel*>(watched); link && link->property("q9role") == "link") {
+    OpenAddressOf(link);
     return true;
   }
-  if (event->type() == QEvent::MouseButtonRelease) {
-    auto* mouse = static_cast<QMouseEvent*>(event);
-    auto* tab = qobject_cast<QPushButton*>(watched);
-    if (tab && mouse->button() == Qt::LeftButton && tab->rect().contains(mouse->position().toPoint())) {
-      QTimer::singleShot(0, this, [this, tag = tab->property("tag").toInt()] { SelectPage(tag); });
-    }
+  auto* tab = qobject_cast<QPushButton*>(watched);
+  if (tab && mouse->button() == Qt::LeftButton && tab->rect().contains(mouse->position().toPoint())) {
+    QTimer::singleShot(0, this, [this, tag = tab->property("tag").toInt()] { SelectPage(tag); });
   }
   return QWidget::eventFilter(watched, event);
 }

@@ -67,6 +67,12 @@ SupportContacts ReadSupportContacts(const std::filesystem::path& configFile);
 /// The monitor program beside this one.
 std::filesystem::path MonitorProgramPath(const std::filesystem::path& programFolder);
 
+/// What the window tells the user after an apply, translated: that the settings did not reach the
+/// mouse and why (the frames lost, the profile that cannot be converted, or the result's own
+/// message). Empty when there is nothing to tell: the apply went through, or there was no mouse
+/// (the sequence has shown its own warning then).
+QString ApplyFailureText(const ApplyResult& result, const TuiLanguage& language);
+
 class TqvGMConfigMain : public QWidget {
   Q_OBJECT
 
@@ -152,6 +158,7 @@ class TqvGMConfigMain : public QWidget {
   void uiSTDCommand1DeviceArrialEvent();
   void TimerProcessChanged();
   bool RunApply();
+  void ReportApplyFailure(const ApplyResult& result);
   void SetApplyAllowed(bool allowed);
   void ShowApplyButtons();
   ApplyHooks MakeApplyHooks();

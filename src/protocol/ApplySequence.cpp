@@ -41,19 +41,19 @@ void HandOffPointerSettings(ApplyState& state, const ApplyHooks& hooks) {
 }
 
 // Builds every image before the first frame, so that a profile the mouse cannot hold sends nothing.
-std::unique_ptr<PreparedApply> Prepare(TDM& dm) {
+// On a DeviceImageError `failedProfile` is the profile (0..4) being converted.
+std::unique_ptr<PreparedApply> Prepare(TDM& dm, int& failedProfile) {
   auto prepared = std::make_unique<PreparedApply>();
+  failedProfile = dm.FProfileIndex;  // the report rate is the current profile's
   prepared->reportInterval = ReportIntervalCode(dm.FCurrentProfileInfo);
   const std::array<int, 2> profiles = CorrectMemoryLocationProfiles(dm.FAllProfileSettingInfo);
   auto record = std::make_unique<TMouseProfileInfoEasyShiftEx>();
   for (int location = 0; location < kMemoryLocationCount; ++location) {
+    failedProfile = profiles[location];
     dm.ReadProfileInfo(*record, profiles[location]);
-    try {
-      prepared->locations[location] = BuildLocationImages(*record);
-    } catch (const DeviceImageError& e) {
-      throw DeviceImageError("profile " + std::to_string(profiles[location] + 1) + ": " + e.what());
-    }
+    prepared->locations[location] = BuildLocationImages(*record);
   }
+  failedProfile = -1;
   return prepared;
 }
 
@@ -134,12 +134,14 @@ ApplyResult ApplySettingsToDevice(TDM& dm, TuiSTDCommand& channel, ApplyState& s
     return result;
   }
   std::unique_ptr<PreparedApply> prepared;
+  int failedProfile = -1;
   try {
-    prepared = Prepare(dm);
+    prepared = Prepare(dm, failedProfile);
   } catch (const DeviceImageError& e) {
     NotifyMonitor(hooks, state, dm);
     result.outcome = ApplyOutcome::ConversionFailed;
-    result.message = std::string("cannot write the settings to the mouse: ") + e.what();
+    result.message = e.what();
+    result.failedProfile = failedProfile;
     return result;
   }
   const TuiSTDCommand::CallCounts before = channel.Counts();

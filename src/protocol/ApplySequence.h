@@ -65,9 +65,13 @@ enum class ApplyOutcome {
 
 struct ApplyResult {
   ApplyOutcome outcome = ApplyOutcome::Applied;
+  /// Why it failed, in plain English, without the profile's number: each front end names the
+  /// profile its own way (q9ctl from 0, the window as "Profile #1".."Profile #5").
   std::string message;
   int framesSent = 0;
   int framesFailed = 0;
+  /// ConversionFailed: the profile (0..4) that cannot be converted; -1 otherwise.
+  int failedProfile = -1;
   /// False when some setting was not saved (the frames are still sent); saveError says why.
   bool saved = true;
   std::string saveError;

@@ -44,9 +44,14 @@ void PutEntry(ButtonTable& table, int button, std::uint8_t c, std::uint8_t p1, s
   table[at + 3] = p3;
 }
 
-// A key code above 255 is a consumer usage: the entry becomes a media entry.
+// A consumer key (browser, volume, media, launch) is sent as a media entry with its usage, whatever
+// the usage's value: Mute's 226 in a key entry would be Left Alt.
 void PutMediaEntry(ButtonTable& table, int button, std::int32_t code) {
   PutEntry(table, button, kDeviceCodeMedia, 0, code & 0xFF, static_cast<std::uint8_t>((code >> 8) & 0xFF));
+}
+
+std::string KeyNameOf(std::int32_t vk, std::int32_t extended) {
+  return "\"" + VKToKeyName(vk, extended) + "\" (virtual key " + std::to_string(vk) + ")";
 }
 
 int PositionIn(const std::vector<int>& list, int value) {
@@ -69,15 +74,21 @@ void EncodeButton(ButtonTable& table, int button, const TBUTTONFUNCINFO& r, cons
     case kDeviceCodeCombo: {
       const TCOMBOKEYINFO& k = r.ComboKeyInfo;
       const std::int32_t h1 = VKToHIDCode(k.nKeyValue1, k.nKey1Extended);
-      if (h1 > 255) return PutMediaEntry(table, button, h1);
-      PutEntry(table, button, c, ModifierToHIDModifier(static_cast<std::uint8_t>(k.nModifier)), static_cast<std::uint8_t>(h1),
-               FitByte(VKToHIDCode(k.nKeyValue2, k.nKey2Extended), what + " second key's code"));
+      // A media key first: the mouse sends it alone, without the modifiers and the second key.
+      if (IsConsumerKey(k.nKeyValue1)) return PutMediaEntry(table, button, h1);
+      // A media key second has no place in a keyboard report; sending its usage as a keyboard key
+      // would press another key.
+      if (IsConsumerKey(k.nKeyValue2))
+        Fail(what + " combines a key with the media key " + KeyNameOf(k.nKeyValue2, k.nKey2Extended) +
+             ", which the mouse cannot send in a key combination");
+      PutEntry(table, button, c, ModifierToHIDModifier(static_cast<std::uint8_t>(k.nModifier)),
+               FitByte(h1, what + " first key's code"), FitByte(VKToHIDCode(k.nKeyValue2, k.nKey2Extended), what + " second key's code"));
       break;
     }
     case kDeviceCodeSingleKey: {
       const std::int32_t h = VKToHIDCode(r.SingleKeyInfo.nKeyValue1, r.SingleKeyInfo.nKey1Extended);
-      if (h > 255) return PutMediaEntry(table, button, h);
-      PutEntry(table, button, c, 0, static_cast<std::uint8_t>(h), 0);
+      if (IsConsumerKey(r.SingleKeyInfo.nKeyValue1)) return PutMediaEntry(table, button, h);
+      PutEntry(table, button, c, 0, FitByte(h, what + " key's code"), 0);
       break;
     }
     case kDeviceCodeMacro: {
@@ -101,6 +112,9 @@ void EncodeButton(ButtonTable& table, int button, const TBUTTONFUNCINFO& r, cons
 MacroStep EncodeEntry(const TMACROENTRY& t, const std::string& what) {
   switch (t.nEntryType) {
     case kMacroEntryKey:
+      // A macro plays keyboard keys only: a media key's usage would arrive as another key.
+      if (IsConsumerKey(t.nValueLo))
+        Fail(what + " plays the media key " + KeyNameOf(t.nValueLo, t.nValueHi) + ", which a macro cannot send");
       return EncodeMacroStep(kMacroEntryKey, t.nEntryState, FitByte(VKToHIDCode(t.nValueLo, t.nValueHi), what + " key code"),
                              t.nValueHi);
     case kMacroEntryDelay:

@@ -24,6 +24,11 @@ HID = {(65, 0): 4, (66, 0): 5, (116, 0): 62, (13, 0): 40, (13, 1): 88, (37, 1): 
 HID_MODIFIER = {1: 4, 2: 1, 4: 2, 8: 8}   # Alt, Ctrl, Shift, Win -> report modifier bits
 
 
+def is_consumer(vk):
+    # Browser, volume, media and launch keys: consumer usages, whatever the code's value.
+    return 166 <= vk <= 183
+
+
 def button_at(g, b):
     return GROUPS_AT + GROUP_SIZE * g + BUTTON_SIZE * b
 
@@ -163,13 +168,14 @@ def button_table(p, g):
         elif c == 15:
             k1, e1, k2, e2, mod = struct.unpack_from("<HHHHH", p, at + 6)
             h1 = HID[(k1, e1)]
-            if h1 > 255:
+            if is_consumer(k1):
                 entry = [14, 0, h1 & 0xFF, h1 >> 8]
             else:
                 entry = [15, sum(v for bit, v in HID_MODIFIER.items() if mod & bit), h1, HID[(k2, e2)]]
         elif c == 16:
-            h = HID[struct.unpack_from("<HH", p, at + 2)]
-            entry = [14, 0, h & 0xFF, h >> 8] if h > 255 else [16, 0, h, 0]
+            vk, ext = struct.unpack_from("<HH", p, at + 2)
+            h = HID[(vk, ext)]
+            entry = [14, 0, h & 0xFF, h >> 8] if is_consumer(vk) else [16, 0, h, 0]
         elif c == 17:
             steps = i32(p, at + 24 + 360)
             length = 3 * (steps + (1 if u16(p, at + 24 + 366) > 0 else 0))

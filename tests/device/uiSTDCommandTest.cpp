@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <chrono>
 #include <condition_variable>
+#include <memory>
 #include <mutex>
 #include <thread>
 
@@ -181,6 +182,71 @@ TEST(TuiHIDEvent, StartupNoticesThenEveryArrivalAndRemoval) {
   notifications.Remove();
   EXPECT_EQ(arrivals, 2);
   EXPECT_EQ(removals, 1);
+}
+
+// Notifications that post their handlers to the scheduler, as the Linux watcher does, and leave
+// what is queued in the queue when stopped.
+class PostingNotifications : public DeviceNotifications {
+ public:
+  explicit PostingNotifications(Scheduler& scheduler) : scheduler_(scheduler) {}
+  bool Start(std::function<void()> onArrival, std::function<void()> onRemoval) override {
+    arrival_ = std::move(onArrival);
+    removal_ = std::move(onRemoval);
+    return true;
+  }
+  void Stop() override { arrival_ = removal_ = nullptr; }
+  void Arrive() { scheduler_.Post(arrival_); }
+  void Remove() { scheduler_.Post(removal_); }
+
+ private:
+  Scheduler& scheduler_;
+  std::function<void()> arrival_, removal_;
+};
+
+// Work the component handed out and that is still queued when the component goes would run on a
+// destroyed object: it does nothing instead.
+TEST(TuiHIDEvent, WorkStillQueuedWhenItIsDestroyedDoesNothing) {
+  ManualScheduler scheduler;
+  PostingNotifications notifications(scheduler);
+  int arrivals = 0, removals = 0, changes = 0;
+  auto event = std::make_unique<TuiHIDEvent>(notifications, scheduler);
+  event->OnDeviceArrival = [&] { ++arrivals; };
+  event->OnDeviceRemove = [&] { ++removals; };
+  event->OnDeviceChange = [&] { ++changes; };
+  notifications.Arrive();
+  notifications.Remove();
+  ASSERT_EQ(scheduler.PostedCount(), 3u) << "the device-change notice, an arrival and a removal";
+  event.reset();
+  scheduler.RunPosted();
+  scheduler.Advance(5000);
+  EXPECT_EQ(arrivals + removals + changes, 0);
+  EXPECT_EQ(scheduler.RunningTimers(), 0u);
+
+  // While it lives, the same work runs.
+  event = std::make_unique<TuiHIDEvent>(notifications, scheduler);
+  event->OnDeviceArrival = [&] { ++arrivals; };
+  event->OnDeviceChange = [&] { ++changes; };
+  notifications.Arrive();
+  scheduler.RunPosted();
+  EXPECT_EQ(arrivals, 1);
+  EXPECT_EQ(changes, 1);
+}
+
+TEST(TuiHIDEvent, AChannelDestroyedWithItsNoticeQueuedLeavesNothingToRun) {
+  FakeDriverTransport driver;
+  ManualScheduler scheduler;
+  PostingNotifications notifications(scheduler);
+  int events = 0;
+  auto channel = std::make_unique<TuiSTDCommand>(driver, scheduler, "/nonexistent/config.ini");
+  channel->OnDeviceArrialEvent = [&] { ++events; };
+  channel->OnDeviceRemovalEvent = [&] { ++events; };
+  channel->AttachNotifications(notifications);
+  channel->HIDEvent()->OnDeviceChange = [&] { ++events; };
+  notifications.Arrive();
+  channel.reset();
+  scheduler.RunPosted();
+  scheduler.Advance(5000);
+  EXPECT_EQ(events, 0);
 }
 
 TEST(TuiHIDEvent, WithoutNotificationsOnlyTheStartupNoticesCome) {

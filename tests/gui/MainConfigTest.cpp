@@ -89,6 +89,9 @@ class MainConfigTest : public QObject {
   void progressRunsNineTicksWaitsOnceAtNinetyOneAndHides();
   void okClosesAfterTheProgressEndsOnlyWhenTheMouseTookIt();
   void noSecondApplyStartsWhileOneRuns();
+  void anApplyThatLosesFramesSaysSoOnceAndOkStaysOpen();
+  void aProfileThatCannotBeConvertedIsNamedAsTheProfileBarNamesIt();
+  void everyOtherFailureStillTellsItsReason();
   void monitorMessagesCloseReloadAndReapplyLanguage();
   void theMonitorReachesTheWindowThroughTheRealMessaging();
   void languageChangeRetranslatesTheShownWindow();
@@ -403,6 +406,94 @@ void MainConfigTest::noSecondApplyStartsWhileOneRuns() {
   scheduler_->RunPosted();
   Advance(1500);
   QVERIFY(Button("BSBTNAPPLY")->isEnabled());
+}
+
+void MainConfigTest::anApplyThatLosesFramesSaysSoOnceAndOkStaysOpen() {
+  TqvGMConfigMain& window = MakeWindow();
+  window.show();
+  mouse_->UnplugAfter(5);
+  DialogAnswerer answerer({"BtnOK"});
+  QVERIFY(!window.BSBTNOKClick());
+  // 19 frames without a rate change; the mouse took the first five.
+  QCOMPARE(answerer.texts, QStringList{"The settings did not reach the mouse.\n14 of 19 frames did not reach the mouse."});
+  Advance(5000);
+  QVERIFY(window.isVisible());
+  QVERIFY(Button("BSBTNOK")->isEnabled());
+  QVERIFY(Button("BSBTNAPPLY")->isEnabled());
+
+  // APPLY tells it the same way; an apply that goes through says nothing.
+  mouse_->SetPresent(true);
+  mouse_->UnplugAfter(10);
+  QVERIFY(!window.BSBTNAPPLYClick());
+  QCOMPARE(answerer.texts.size(), 2);
+  QCOMPARE(answerer.texts[1], QString("The settings did not reach the mouse.\n9 of 19 frames did not reach the mouse."));
+  mouse_->SetPresent(true);
+  QVERIFY(window.BSBTNAPPLYClick());
+  QCOMPARE(answerer.texts.size(), 2);
+}
+
+void MainConfigTest::aProfileThatCannotBeConvertedIsNamedAsTheProfileBarNamesIt() {
+  auto damaged = std::make_unique<TMouseProfileInfoEasyShiftEx>();
+  QVERIFY(dm_->ReadProfileInfo(*damaged, 2));
+  damaged->MouseSettingInfo.CPIState[0].nCPIX = 12;
+  QVERIFY(dm_->SaveBackToProfileInfo(*damaged, 2));
+  dm_->FAllProfileSettingInfo.ReservedData.IntegerData[kSlotMode2Profile] = 2;
+  {
+    TqvGMConfigMain& window = MakeWindow();
+    window.show();
+    DialogAnswerer answerer({"BtnOK"});
+    QVERIFY(!window.BSBTNOKClick());
+    QCOMPARE(answerer.texts, QStringList{"The settings did not reach the mouse.\n"
+                                         "Profile #3 cannot be converted for the mouse: CPI level 1 has step 12 (0..8)"});
+    QCOMPARE(int(mouse_->CurrentState().frames), 0);
+    Advance(5000);
+    QVERIFY(window.isVisible());
+  }
+  // In Simplified Chinese every piece but the technical detail is translated.
+  dm_->FAllProfileSettingInfo.CurrentLanguage = 1;
+  TqvGMConfigMain& window = MakeWindow();
+  window.show();
+  DialogAnswerer answerer({"BtnOK"});
+  QVERIFY(!window.BSBTNAPPLYClick());
+  const std::string profile = Translated("0804", "Profile #3");
+  QVERIFY(profile != "Profile #3");
+  const QString expected =
+      QString::fromStdString(Translated("0804", "The settings did not reach the mouse.")) + "\n" +
+      QString::fromStdString(Translated("0804", "%1 cannot be converted for the mouse: %2"))
+          .arg(QString::fromStdString(profile), "CPI level 1 has step 12 (0..8)");
+  QCOMPARE(answerer.texts, QStringList{expected});
+  QVERIFY(!expected.contains("%"));
+}
+
+void MainConfigTest::everyOtherFailureStillTellsItsReason() {
+  TqvGMConfigMain& window = MakeWindow();
+  const TuiLanguage& language = window.uiLanguage1();
+  // Outcomes that this window has no text of their own for, like a mouse that another program is
+  // writing to: the reason is the result's message.
+  ApplyResult other;
+  other.outcome = static_cast<ApplyOutcome>(99);
+  other.message = "another program is writing to the mouse";
+  QCOMPARE(ApplyFailureText(other, language),
+           QString("The settings did not reach the mouse.\nanother program is writing to the mouse"));
+  other.message.clear();
+  QCOMPARE(ApplyFailureText(other, language), QString("The settings did not reach the mouse."));
+  // A message the table translates is shown translated.
+  dm_->FAllProfileSettingInfo.CurrentLanguage = 2;
+  window.ApplyLanguage();
+  other.message = "Warning!";
+  QCOMPARE(ApplyFailureText(other, language).toStdString(),
+           Translated("0404", "The settings did not reach the mouse.") + "\n" + Translated("0404", "Warning!"));
+  // A conversion failure without a profile number gives its reason as it is.
+  ApplyResult conversion;
+  conversion.outcome = ApplyOutcome::ConversionFailed;
+  conversion.message = "report rate 400 Hz is not one the mouse has";
+  QVERIFY(ApplyFailureText(conversion, language).endsWith("\nreport rate 400 Hz is not one the mouse has"));
+  // Nothing to tell: the apply went through, or the no-mouse warning was already shown.
+  QVERIFY(ApplyFailureText(ApplyResult{}, language).isEmpty());
+  ApplyResult notConnected;
+  notConnected.outcome = ApplyOutcome::NotConnected;
+  notConnected.message = kNotConnectedText;
+  QVERIFY(ApplyFailureText(notConnected, language).isEmpty());
 }
 
 void MainConfigTest::monitorMessagesCloseReloadAndReapplyLanguage() {

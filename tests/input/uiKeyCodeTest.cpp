@@ -89,6 +89,20 @@ TEST(KeyLookups, HidCodeAndNameFollowTheExtendedFlag) {
   }
 }
 
+// The consumer rows are told from keyboard rows by their key, not by their code: Mute's 226 is
+// Left Alt's code on the keyboard page.
+TEST(KeyLookups, ConsumerKeysAreTheBrowserVolumeMediaAndLaunchKeys) {
+  for (int vk = -1; vk <= 255; ++vk) EXPECT_EQ(IsConsumerKey(vk), vk >= 166 && vk <= 183) << vk;
+  for (int vk = 0; vk < kKeyTableSize; ++vk) {
+    if (KeyInfoTable()[vk].HIDCode > 255) {
+      EXPECT_TRUE(IsConsumerKey(vk)) << "code above 255 outside the range: " << vk;
+    }
+  }
+  EXPECT_EQ(VKToHIDCode(173, 0), VKToHIDCode(164, 0)) << "Mute and Left Alt share a code value";
+  EXPECT_TRUE(IsConsumerKey(173));
+  EXPECT_FALSE(IsConsumerKey(164));
+}
+
 TEST(Modifiers, TextAndHidByteAndTheirParse) {
   struct Case { std::uint8_t flags; const char* text; std::uint8_t hid; };
   const Case cases[] = {{0, "", 0},         {1, "Alt+", 4},        {2, "Ctrl+", 1},  {3, "Alt+Ctrl+", 5},

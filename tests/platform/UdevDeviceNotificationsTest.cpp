@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <memory>
 #include <thread>
 
 #include "TestSupport.h"
@@ -37,6 +38,35 @@ TEST(UdevDeviceNotifications, TheDriverSocketComingAndGoingIsAnArrivalAndARemova
   test::WriteFile(folder.path() / "usbglcs00001", {1});
   std::this_thread::sleep_for(std::chrono::milliseconds(50));
   EXPECT_EQ(scheduler.PostedCount(), 0u) << "nothing after Stop";
+}
+
+// Work the watcher posted and the GUI thread has not run yet is dropped by Stop and by
+// destruction: its handlers belong to an owner that may be gone.
+TEST(UdevDeviceNotifications, WorkQueuedWhenStoppedOrDestroyedNeverRuns) {
+  for (const bool destroy : {false, true}) {
+    test::TempFolder folder;
+    ManualScheduler scheduler;
+    auto notifications = std::make_unique<UdevDeviceNotifications>(scheduler, folder.path(), "usbglcs00001");
+    int arrivals = 0, removals = 0;
+    ASSERT_TRUE(notifications->Start([&] { ++arrivals; }, [&] { ++removals; }));
+    test::WriteFile(folder.path() / "usbglcs00001", {1});
+    ASSERT_TRUE(WaitForPosted(scheduler, 1));
+    if (destroy)
+      notifications.reset();
+    else
+      notifications->Stop();
+    scheduler.RunPosted();
+    EXPECT_EQ(arrivals, 0) << (destroy ? "after destruction" : "after Stop");
+    if (destroy) continue;
+
+    // Started again, it delivers what comes from then on.
+    ASSERT_TRUE(notifications->Start([&] { ++arrivals; }, [&] { ++removals; }));
+    std::filesystem::remove(folder.path() / "usbglcs00001");
+    ASSERT_TRUE(WaitForPosted(scheduler, 1));
+    scheduler.RunPosted();
+    EXPECT_EQ(removals, 1);
+    EXPECT_EQ(arrivals, 0);
+  }
 }
 
 }  // namespace

@@ -147,9 +147,22 @@ TEST_F(ApplySequenceTest, ProfileTheMouseCannotHoldSendsNothing) {
   dm->SaveBackToProfileInfo(*damaged, 1);
   const ApplyResult result = Apply();
   EXPECT_EQ(result.outcome, ApplyOutcome::ConversionFailed);
-  EXPECT_NE(result.message.find("profile 2"), std::string::npos) << result.message;
+  EXPECT_EQ(result.failedProfile, 1) << "counted from 0";
+  EXPECT_EQ(result.message, "CPI level 1 has step 12 (0..8)");
   EXPECT_TRUE(frames.empty()) << "the mouse is never left half written";
   EXPECT_EQ(mouse.CurrentState().writeState, 1);
+}
+
+// The report rate comes from the current profile: a rate the mouse lacks names that profile, even
+// when no memory location holds it.
+TEST_F(ApplySequenceTest, AReportRateTheMouseLacksNamesTheCurrentProfile) {
+  ASSERT_TRUE(dm->SwitchToProfile(3, 0));
+  dm->FCurrentMouseSettingInfo.ReportRate = 400;  // the working copy, saved into the profile first
+  const ApplyResult result = Apply();
+  EXPECT_EQ(result.outcome, ApplyOutcome::ConversionFailed);
+  EXPECT_EQ(result.failedProfile, 3);
+  EXPECT_NE(result.message.find("400 Hz"), std::string::npos) << result.message;
+  EXPECT_TRUE(frames.empty());
 }
 
 TEST_F(ApplySequenceTest, MouseGoneHalfWayIsAFailureAndTheRestStillRuns) {

@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "TestSupport.h"
+#include "input/uiKeyCode.h"
 #include "model/FactoryDefaults.h"
 #include "protocol/DeviceImage.h"
 #include "protocol/FunctionAssignment.h"
@@ -93,6 +94,54 @@ TEST(DeviceImage, ConsumerKeysBecomeMediaEntries) {
   const ButtonTable table = BuildButtonTables(*p)[0];
   const test::Bytes expected = {14, 0, 0x24, 2, 14, 0, 0x24, 2, 15, 15, 4, 5, 14, 0, 226, 0, 14, 0, 0, 0, 16, 0, 88, 0};
   EXPECT_EQ(test::Bytes(table.begin() + 1, table.begin() + 25), expected);
+}
+
+// Mute, the volume and the media keys have consumer usages below 256; they are media entries
+// (14, 0, low, high) all the same, as single keys and as the first key of a combination, while the
+// keyboard key with the same code value stays a key entry.
+TEST(DeviceImage, MediaKeysWithUsagesBelow256AreMediaEntriesToo) {
+  auto p = Factory();
+  TBUTTONFUNCINFO* buttons = p->MouseButtonConfigInfo.ButtonFuncInfo;
+  AssignSingleKey(buttons[0], {173, 0});                 // Mute, usage 226 (0xE2)
+  AssignSingleKey(buttons[1], {175, 1});                 // Volume Up, 233 (0xE9); the row serves both flags
+  AssignSingleKey(buttons[2], {179, 0});                 // Play/Pause, 205 (0xCD)
+  AssignComboKey(buttons[3], {173, 0, 0, 0, 2});         // Ctrl+Mute
+  AssignComboKey(buttons[4], {175, 0, 'A', 0, 2 | 4});   // Ctrl+Shift+Volume Up+A
+  AssignComboKey(buttons[5], {179, 1, 0, 0, 1});         // Alt+Play/Pause
+  AssignSingleKey(buttons[6], {164, 0});                 // L ALT, keyboard usage 226
+  AssignComboKey(buttons[7], {'A', 0, 164, 0, 2});       // Ctrl+A+L ALT
+  const test::Bytes expected = {14, 0, 0xE2, 0, 14, 0, 0xE9, 0, 14, 0, 0xCD, 0, 14, 0, 0xE2, 0,
+                                14, 0, 0xE9, 0, 14, 0, 0xCD, 0, 16, 0, 0xE2, 0, 15, 1, 4, 0xE2};
+  const ButtonTables tables = BuildButtonTables(*p);
+  EXPECT_EQ(test::Bytes(tables[0].begin() + 1, tables[0].begin() + 33), expected);
+
+  // The other groups keep their factory entries.
+  const ButtonTables factory = BuildButtonTables(*Factory());
+  for (int g = 1; g < kDeviceButtonGroupCount; ++g) EXPECT_EQ(tables[g], factory[g]) << g;
+}
+
+// A media key cannot go where only keyboard keys fit: as the second key of a combination, or as a
+// key step of a macro. Sending its usage there would press another key (Mute as Left Alt).
+TEST(DeviceImage, MediaKeysWhereOnlyKeyboardKeysFitAreRefused) {
+  for (const int media : {173, 174, 175, 176, 177, 178, 179, 166}) {
+    auto combo = Factory();
+    AssignComboKey(combo->MouseButtonConfigInfoCtrl.ButtonFuncInfo[4], {'A', 0, Word(media), 0, 2});
+    try {
+      BuildButtonTables(*combo);
+      ADD_FAILURE() << "combination with media key " << media << " second";
+    } catch (const DeviceImageError& e) {
+      EXPECT_NE(std::string(e.what()).find("group 2 button 5"), std::string::npos) << e.what();
+      EXPECT_NE(std::string(e.what()).find(VKToKeyName(media, 0)), std::string::npos) << e.what();
+    }
+    auto macro = Factory();
+    PutMacro(*macro, 0, 0, Macro(0, {{4, 1, 'A', 0}, {4, 1, Byte(media), 1}, {4, 0, Byte(media), 1}}));
+    EXPECT_THROW(BuildMacroImage(*macro), DeviceImageError) << "macro with media key " << media;
+  }
+  // The keyboard key sharing Mute's code value plays in a macro as before.
+  auto p = Factory();
+  PutMacro(*p, 0, 0, Macro(0, {{4, 1, 164, 0}, {4, 0, 164, 0}}));
+  const MacroImage image = BuildMacroImage(*p);
+  EXPECT_EQ(test::Bytes(image.begin(), image.begin() + 6), (test::Bytes{132, 226, 0, 4, 226, 0}));
 }
 
 TEST(DeviceImage, SensitivityLightAndReportInterval) {

@@ -2,6 +2,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include <cstring>
 #include <sstream>
 
 #include <sys/stat.h>
@@ -11,6 +12,7 @@
 #include "Q9Ctl.h"
 #include "SimulatedMouse.h"
 #include "TestSupport.h"
+#include "storage/StoredLayout.h"
 
 namespace q9 {
 namespace {
@@ -197,6 +199,22 @@ TEST_F(Q9CtlTest, ApplyAndDeviceWithoutAMouseFail) {
   EXPECT_NE(err.str().find("Please connect your mouse"), std::string::npos) << err.str();
   EXPECT_EQ(Run({"--device-dir", deviceDir, "device"}), 1);
   EXPECT_NE(out.str().find("not present"), std::string::npos);
+}
+
+// Profiles count from 0 in every message of q9ctl, the apply's too.
+TEST_F(Q9CtlTest, ApplyNamesAProfileItCannotConvertCountedFromZero) {
+  ASSERT_EQ(Run({"reset", "3"}), 0) << err.str();
+  ASSERT_EQ(Run({"set", "mode2", "3"}), 0) << err.str();
+  const std::filesystem::path value = Key() / GameProfileValueName(3);
+  Bytes bytes = test::ReadFile(value);
+  auto profile = std::make_unique<TMouseProfileInfoEasyShiftEx>();
+  ASSERT_EQ(bytes.size(), sizeof *profile);
+  std::memcpy(profile.get(), bytes.data(), bytes.size());
+  profile->MouseSettingInfo.CPIState[0].nCPIX = 12;
+  std::memcpy(bytes.data(), profile.get(), bytes.size());
+  test::WriteFile(value, bytes);
+  EXPECT_EQ(Run({"apply", "--simulate"}), 1);
+  EXPECT_NE(err.str().find("profile 3: CPI level 1 has step 12 (0..8)"), std::string::npos) << err.str();
 }
 
 TEST_F(Q9CtlTest, KeysListsBothTables) {

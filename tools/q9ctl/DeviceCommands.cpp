@@ -99,6 +99,14 @@ class ProgressBar {
   int last_ = -1;
 };
 
+// Why the mouse did not take the settings; profiles are counted from 0, as everywhere in q9ctl.
+std::string DeviceFailureText(const ApplyResult& result) {
+  if (result.outcome == ApplyOutcome::ConversionFailed && result.failedProfile >= 0)
+    return "cannot write the settings to the mouse: profile " + std::to_string(result.failedProfile) + ": " +
+           result.message;
+  return result.message;
+}
+
 int Apply(TDM& dm, const Options& o, std::ostream& out) {
   RefuseToReplaceUnreadable(dm, o, kEveryValue);
   Device device(o);
@@ -118,9 +126,10 @@ int Apply(TDM& dm, const Options& o, std::ostream& out) {
   device.SaveSimulatorMemory();
   if (!result.saved)
     throw CommandFailed("the settings were not saved: " + result.saveError +
-                        (result.outcome == ApplyOutcome::Applied ? "; the mouse got them"
-                                                                 : "; the mouse did not get them either: " + result.message));
-  if (!result.ok()) throw CommandFailed(result.message);
+                        (result.outcome == ApplyOutcome::Applied
+                             ? "; the mouse got them"
+                             : "; the mouse did not get them either: " + DeviceFailureText(result)));
+  if (!result.ok()) throw CommandFailed(DeviceFailureText(result));
   out << "applied: profiles " << MemoryLocationProfileText(dm) << " written to the mouse (" << result.framesSent
       << " frames)\n";
   return 0;

@@ -37,10 +37,18 @@ bool UdevDeviceNotifications::Start(std::function<void()> onArrival, std::functi
     Stop();
     return false;
   }
-  watcher_ = std::thread([this, onArrival = std::move(onArrival), onRemoval = std::move(onRemoval)] {
-    Watch(onArrival, onRemoval);
-  });
+  // The watcher posts work guarded by this start's token: work still queued when Stop has run (or
+  // this object is gone) finds the token expired and does nothing.
+  delivering_ = std::make_shared<const bool>(true);
+  watcher_ = std::thread([this, onArrival = WhileDelivering(std::move(onArrival)),
+                          onRemoval = WhileDelivering(std::move(onRemoval))] { Watch(onArrival, onRemoval); });
   return true;
+}
+
+std::function<void()> UdevDeviceNotifications::WhileDelivering(std::function<void()> handler) const {
+  return [delivering = std::weak_ptr<const bool>(delivering_), handler = std::move(handler)] {
+    if (!delivering.expired()) handler();
+  };
 }
 
 void UdevDeviceNotifications::Watch(std::function<void()> onArrival, std::function<void()> onRemoval) {
@@ -88,6 +96,7 @@ void UdevDeviceNotifications::Stop() {
     [[maybe_unused]] auto written = ::write(stopPipe_[1], &byte, 1);
   }
   if (watcher_.joinable()) watcher_.join();
+  delivering_.reset();
   if (monitor_) udev_monitor_unref(monitor_);
   if (udev_) udev_unref(udev_);
   monitor_ = nullptr;

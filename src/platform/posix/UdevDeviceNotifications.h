@@ -1,9 +1,12 @@
 #pragma once
 // Device notifications on Linux: a libudev monitor of the "hid" subsystem, and the driver socket
 // appearing in or leaving the device folder (inotify). A watcher thread posts every event to the
-// scheduler, so the handlers run on the GUI thread.
+// scheduler, so the handlers run on the GUI thread; after Stop (or destruction) none of the work it
+// posted runs any more, also work still queued.
 
 #include <filesystem>
+#include <functional>
+#include <memory>
 #include <string>
 #include <thread>
 
@@ -26,6 +29,8 @@ class UdevDeviceNotifications : public DeviceNotifications {
   void Stop() override;
 
  private:
+  /// `handler`, run only until the next Stop.
+  std::function<void()> WhileDelivering(std::function<void()> handler) const;
   void Watch(std::function<void()> onArrival, std::function<void()> onRemoval);
   void HandleUdev(const std::function<void()>& onArrival, const std::function<void()>& onRemoval);
   void HandleInotify(const std::function<void()>& onArrival, const std::function<void()>& onRemoval);
@@ -37,6 +42,7 @@ class UdevDeviceNotifications : public DeviceNotifications {
   udev_monitor* monitor_ = nullptr;
   int inotify_ = -1;
   int stopPipe_[2] = {-1, -1};
+  std::shared_ptr<const bool> delivering_;  ///< lives from Start to Stop
   std::thread watcher_;
 };
 
