@@ -5,7 +5,9 @@
 // window's pause keeps its event loop running, the command line's sleeps).
 //
 // Every image of both locations is built and checked before the first frame: damaged data sends
-// nothing. The result says whether the mouse was reached and every frame went through.
+// nothing. The result says whether the mouse was reached and every frame went through. A frame
+// that gets no answer in time ends the run: a mouse that does not answer one frame would make
+// every later one wait out its deadline as well.
 
 #include <array>
 #include <cstdint>
@@ -59,7 +61,7 @@ enum class ApplyOutcome {
   Applied,           ///< the mouse was reached and every frame went through
   NotConnected,      ///< no mouse: settings saved, nothing sent
   ConversionFailed,  ///< a profile cannot be written to the mouse: settings saved, nothing sent
-  FramesFailed,      ///< the mouse was reached, but some frames failed (it went away half way)
+  FramesFailed,      ///< the mouse was reached, but some frames failed (it went away or stopped answering)
 };
 
 struct ApplyResult {
@@ -67,6 +69,8 @@ struct ApplyResult {
   std::string message;
   int framesSent = 0;
   int framesFailed = 0;
+  /// A frame got no answer in time: the frames after it were not sent.
+  bool stoppedAnswering = false;
   bool ok() const { return outcome == ApplyOutcome::Applied; }
 };
 
