@@ -1,11 +1,19 @@
 #include <gtest/gtest.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
 
+#include <chrono>
+#include <cstring>
+#include <sstream>
 #include <thread>
 
 #include "MemoryDecode.h"
+#include "SimRequest.h"
 #include "SimServer.h"
 #include "SimulatedMouse.h"
 #include "TestSupport.h"
+#include "platform/DriverSocketProtocol.h"
 #include "platform/fake/FakeRegistryStore.h"
 #include "platform/fake/FakeSystemLocale.h"
 #include "platform/fake/ManualScheduler.h"
@@ -130,11 +138,12 @@ TEST_F(SimulatorOverSocketTest, ApplyThroughTheDriverSocketLogsThePrescribedFram
   EXPECT_EQ(alt[0]["function"], "Mute");
   EXPECT_EQ(alt[1]["function"], "Disable");
   EXPECT_EQ(alt[3]["steps"][4]["key"], "LEFT ARROW");
-  EXPECT_EQ(decoded["locations"][0]["buttonGroups"]["shift"][0]["key"], "ENTER");
+  EXPECT_EQ(decoded["locations"][0]["buttonGroups"]["shift"][0]["key"], "NUMPAD ENTER") << "the keypad Enter (88)";
   EXPECT_EQ(decoded["locations"][0]["light"]["color"], "#0AC81E");
-  EXPECT_EQ(decoded["locations"][0]["sensitivity"]["levels"][1]["cpi"], 3500) << "step 8 shares the device index of 3500";
+  EXPECT_EQ(decoded["locations"][0]["sensitivity"]["levels"][1]["cpiX"], 3500) << "step 8 shares the device index of 3500";
   EXPECT_EQ(decoded["locations"][1]["buttonGroups"]["plain"][3]["function"], "Forward");
-  EXPECT_EQ(decoded["locations"][1]["sensitivity"]["levels"][3]["cpi"], 3500);
+  EXPECT_EQ(decoded["locations"][1]["sensitivity"]["levels"][3]["cpiX"], 3500);
+  EXPECT_EQ(decoded["warnings"], nlohmann::json::array()) << "an image the apply wrote has nothing odd";
   EXPECT_EQ(decoded["locations"][1]["light"]["color"], "#FF0000");
 }
 
@@ -161,6 +170,214 @@ TEST_F(SimulatorOverSocketTest, MalformedRequestsGetAnErrorNotACrash) {
   EXPECT_EQ(device->Control(CommandIoControlCode, shortFrame.data(), 10), kErrorInvalidParameter);
   EXPECT_TRUE(transport.Open("mouse", false)) << "still serving";
   EXPECT_FALSE(transport.Open("../escape", false));
+}
+
+// A client speaking to the socket byte by byte, as no transport would.
+int ConnectRaw(const std::filesystem::path& path) {
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  std::strncpy(address.sun_path, path.c_str(), sizeof address.sun_path - 1);
+  const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  if (fd >= 0 && ::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0) return fd;
+  if (fd >= 0) ::close(fd);
+  return -1;
+}
+
+void SendRaw(int fd, const Bytes& bytes) { ASSERT_EQ(::send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL), ssize_t(bytes.size())); }
+
+// The reply header's status, or -1 when the server closed without one.
+long long ReplyStatus(int fd) {
+  std::array<std::uint8_t, 8> header{};
+  std::size_t got = 0;
+  while (got < header.size()) {
+    const ssize_t n = ::recv(fd, header.data() + got, header.size() - got, 0);
+    if (n <= 0) return -1;
+    got += static_cast<std::size_t>(n);
+  }
+  return DecodeHeader(header).first;
+}
+
+Bytes RequestHeader(std::uint32_t code, std::uint32_t length) {
+  const auto header = EncodeHeader({code, length});
+  return Bytes(header.begin(), header.end());
+}
+
+TEST_F(SimulatorOverSocketTest, OnlyWholeFramesAreAnsweredByTheMouseAndLogged) {
+  Serve({{}, "mouse", folder.path() / "frames.bin", {}, -1});
+  PosixDriverTransport transport(folder.path());
+  Bytes shortFrame = Frame(6, {0});
+  shortFrame.resize(100);
+  auto device = transport.Open("mouse", false);
+  ASSERT_TRUE(device);
+  EXPECT_EQ(device->Control(CommandIoControlCode, shortFrame.data(), 100), kErrorInvalidParameter);
+
+  // A request cut short: the header promises a whole frame, the client stops half way.
+  const int cut = ConnectRaw(folder.path() / "mouse");
+  ASSERT_GE(cut, 0);
+  Bytes partial = RequestHeader(CommandIoControlCode, CommandFrameSize);
+  partial.insert(partial.end(), shortFrame.begin(), shortFrame.end());
+  SendRaw(cut, partial);
+  ::shutdown(cut, SHUT_WR);
+  EXPECT_EQ(ReplyStatus(cut), kErrorInvalidParameter);
+  ::close(cut);
+
+  Bytes frame = Frame(6, {0});
+  device = transport.Open("mouse", false);
+  ASSERT_TRUE(device);
+  EXPECT_EQ(device->Control(CommandIoControlCode, frame.data(), static_cast<std::uint32_t>(frame.size())), kErrorSuccess);
+  EXPECT_EQ(test::ReadFile(folder.path() / "frames.bin"), frame) << "the log holds whole frames only";
+  EXPECT_EQ(mouse.CurrentState().frames, 1u);
+}
+
+TEST_F(SimulatorOverSocketTest, AClientThatSendsOneByteDelaysNobody) {
+  Serve({{}, "mouse", {}, {}, -1, 1000});
+  const int slow = ConnectRaw(folder.path() / "mouse");
+  ASSERT_GE(slow, 0);
+  SendRaw(slow, Bytes{0x00});
+  std::this_thread::sleep_for(std::chrono::milliseconds(50));  // the server has taken the slow client
+  PosixDriverTransport transport(folder.path());
+  Bytes frame = Frame(6, {0});
+  const auto start = std::chrono::steady_clock::now();
+  auto device = transport.Open("mouse", false);
+  ASSERT_TRUE(device);
+  EXPECT_EQ(device->Control(CommandIoControlCode, frame.data(), static_cast<std::uint32_t>(frame.size())), kErrorSuccess);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(500));
+  EXPECT_EQ(ReplyStatus(slow), kErrorInvalidParameter) << "the slow client gets an error at its deadline";
+  ::close(slow);
+}
+
+TEST_F(SimulatorOverSocketTest, ASecondServerIsRefusedAndTheFirstKeepsServing) {
+  Serve({{}, "mouse", {}, {}, -1});
+  SimulatedMouse other;
+  SimServer second(other, {folder.path(), "mouse", {}, {}, -1});
+  std::string error;
+  EXPECT_FALSE(second.Start(error));
+  EXPECT_NE(error.find("another server is answering on"), std::string::npos) << error;
+  second.Stop();
+  second.Run();  // ends at once; it must not remove the first server's socket
+  PosixDriverTransport transport(folder.path());
+  Bytes frame = Frame(6, {0});
+  auto device = transport.Open("mouse", false);
+  ASSERT_TRUE(device);
+  EXPECT_EQ(device->Control(CommandIoControlCode, frame.data(), static_cast<std::uint32_t>(frame.size())), kErrorSuccess);
+  EXPECT_EQ(mouse.CurrentState().frames, 1u);
+}
+
+TEST_F(SimulatorOverSocketTest, StoppingAServerLeavesASocketThatIsNotItsOwn) {
+  Serve({{}, "mouse", {}, {}, -1});
+  // Someone removed the first server's socket and a second server made its own at the same path.
+  std::filesystem::remove(folder.path() / "mouse");
+  SimulatedMouse other;
+  SimServer second(other, {folder.path(), "mouse", {}, {}, -1});
+  std::string error;
+  ASSERT_TRUE(second.Start(error)) << error;
+  std::thread secondThread([&] { second.Run(); });
+  server->Stop();
+  thread.join();
+  EXPECT_TRUE(std::filesystem::exists(folder.path() / "mouse")) << "the first server left the second one's socket";
+  PosixDriverTransport transport(folder.path());
+  Bytes frame = Frame(6, {0});
+  auto device = transport.Open("mouse", false);
+  ASSERT_TRUE(device);
+  EXPECT_EQ(device->Control(CommandIoControlCode, frame.data(), static_cast<std::uint32_t>(frame.size())), kErrorSuccess);
+  EXPECT_EQ(other.CurrentState().frames, 1u);
+  second.Stop();
+  secondThread.join();
+  EXPECT_FALSE(std::filesystem::exists(folder.path() / "mouse")) << "its own socket goes with it";
+}
+
+TEST(SimServer, ReplacesASocketNobodyAnswersOn) {
+  test::TempFolder folder;
+  const std::filesystem::path path = folder.path() / "mouse";
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  std::strncpy(address.sun_path, path.c_str(), sizeof address.sun_path - 1);
+  const int dead = ::socket(AF_UNIX, SOCK_STREAM, 0);
+  ASSERT_EQ(::bind(dead, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+  ::close(dead);  // the socket file stays, nobody listens
+  SimulatedMouse mouse;
+  SimServer server(mouse, {folder.path(), "mouse", {}, {}, -1});
+  std::string error;
+  EXPECT_TRUE(server.Start(error)) << error;
+}
+
+TEST(SimServer, RefusesAMemoryFileThatIsNotAnImage) {
+  test::TempFolder folder;
+  SimulatedMouse mouse;
+  std::string error;
+  SimServer overFolder(mouse, {folder.path(), "mouse", {}, folder.path(), -1});
+  EXPECT_FALSE(overFolder.Start(error));
+  EXPECT_EQ(error, folder.str() + " is a folder, not a memory image of the mouse");
+  EXPECT_FALSE(std::filesystem::exists(folder.path() / "mouse")) << "refused before the socket is made";
+  test::WriteFile(folder.path() / "short.bin", Bytes(1000, 0));
+  SimServer overShort(mouse, {folder.path(), "mouse", {}, folder.path() / "short.bin", -1});
+  EXPECT_FALSE(overShort.Start(error));
+  EXPECT_NE(error.find("1000 bytes"), std::string::npos) << error;
+}
+
+TEST(MemoryImageFile, OnlyARegularFileOfAnImageSizeIsRead) {
+  test::TempFolder folder;
+  Bytes image;
+  std::string error;
+  EXPECT_FALSE(ReadMemoryImageFile(folder.path(), image, error));
+  EXPECT_EQ(error, folder.str() + " is a folder, not a memory image of the mouse");
+  EXPECT_FALSE(ReadMemoryImageFile("/dev/zero", image, error)) << "never read until memory runs out";
+  EXPECT_EQ(error, "/dev/zero is not a regular file, so not a memory image of the mouse");
+  test::WriteFile(folder.path() / "huge.bin", Bytes(8u << 20, 0));
+  EXPECT_FALSE(ReadMemoryImageFile(folder.path() / "huge.bin", image, error));
+  EXPECT_EQ(error, folder.str("huge.bin") + " is not a memory image of the mouse: larger than 65536 or 65560 bytes");
+  Bytes unmarked(SimulatedMouse::kImageWithStateSize, 0);
+  test::WriteFile(folder.path() / "unmarked.bin", unmarked);
+  EXPECT_FALSE(ReadMemoryImageFile(folder.path() / "unmarked.bin", image, error));
+  EXPECT_NE(error.find("with its state marker"), std::string::npos) << error;
+  EXPECT_FALSE(ReadMemoryImageFile(folder.path() / "missing.bin", image, error));
+  EXPECT_NE(error.find("cannot read"), std::string::npos) << error;
+  EXPECT_TRUE(image.empty()) << "nothing is handed out on failure";
+
+  SimulatedMouse mouse;
+  Bytes write = Frame(2, {0, 1, 1, 0, 0xFA, 0xFA, 0xFA}, {42});
+  ASSERT_EQ(mouse.HandleControl(CommandIoControlCode, write), kErrorSuccess);
+  test::WriteFile(folder.path() / "saved.bin", mouse.SaveImage());
+  ASSERT_TRUE(ReadMemoryImageFile(folder.path() / "saved.bin", image, error)) << error;
+  EXPECT_EQ(image, mouse.SaveImage());
+  test::WriteFile(folder.path() / "bare.bin", Bytes(SimulatedMouse::kMemorySize, 0));
+  EXPECT_TRUE(ReadMemoryImageFile(folder.path() / "bare.bin", image, error)) << error;
+}
+
+TEST(SimRequestReader, TakesARequestInPiecesAndRefusesWhatIsNotOne) {
+  Bytes request = RequestHeader(0x1234, 3);
+  request.insert(request.end(), {7, 8, 9, 10});
+  SimRequestReader reader;
+  std::size_t used = 0;
+  for (std::uint8_t byte : request) used += reader.Feed(std::span(&byte, 1));
+  EXPECT_EQ(used, 11u) << "the byte after the request is not taken";
+  ASSERT_EQ(reader.state(), SimRequestReader::State::Complete);
+  EXPECT_EQ(reader.code(), 0x1234u);
+  EXPECT_EQ(reader.body(), (Bytes{7, 8, 9}));
+
+  SimRequestReader wrongSize;
+  wrongSize.Feed(RequestHeader(CommandIoControlCode, CommandFrameSize - 1));
+  EXPECT_EQ(wrongSize.state(), SimRequestReader::State::Refused);
+  SimRequestReader tooLong;
+  tooLong.Feed(RequestHeader(0x1234, kDriverMessageLimit + 1));
+  EXPECT_EQ(tooLong.state(), SimRequestReader::State::Refused);
+  SimulatedMouse mouse;
+  const SimReply reply = AnswerRequest(mouse, wrongSize);
+  EXPECT_EQ(reply.status, kErrorInvalidParameter);
+  EXPECT_FALSE(reply.frameReceived);
+  EXPECT_EQ(reply.bytes, RequestHeader(kErrorInvalidParameter, 0));
+  EXPECT_EQ(mouse.CurrentState().frames, 0u);
+
+  SimRequestReader frame;
+  Bytes bytes = RequestHeader(CommandIoControlCode, CommandFrameSize);
+  const Bytes body = Frame(7, {5});
+  bytes.insert(bytes.end(), body.begin(), body.end());
+  EXPECT_EQ(frame.Feed(bytes), bytes.size());
+  const SimReply answered = AnswerRequest(mouse, frame);
+  EXPECT_EQ(answered.status, kErrorSuccess);
+  EXPECT_TRUE(answered.frameReceived);
+  EXPECT_EQ(answered.bytes.size(), 8 + CommandFrameSize);
+  EXPECT_EQ(mouse.CurrentState().command7, 5);
 }
 
 TEST(SimServer, RefusesToReplaceAFileThatIsNotASocket) {
