@@ -380,6 +380,123 @@ TEST(SimRequestReader, TakesARequestInPiecesAndRefusesWhatIsNotOne) {
   EXPECT_EQ(mouse.CurrentState().command7, 5);
 }
 
+// A memory image with a few values set, as a test writes them.
+class DecodeTest : public ::testing::Test {
+ protected:
+  void Put(std::size_t address, Bytes bytes) { std::copy(bytes.begin(), bytes.end(), memory.begin() + address); }
+  std::string Text(const nlohmann::json& decoded) {
+    std::ostringstream out;
+    PrintDecodedMemory(out, decoded);
+    return out.str();
+  }
+  Bytes memory = Bytes(SimulatedMouse::kMemorySize, 0);
+};
+
+TEST_F(DecodeTest, UsagesAreNamedAfterTheKeyThatProducesThem) {
+  EXPECT_EQ(HidUsageName(97, false), "NUMPAD 9") << "the navigation row without the flag is the keypad key";
+  EXPECT_EQ(HidUsageName(89, false), "NUMPAD 1");
+  EXPECT_EQ(HidUsageName(98, false), "NUMPAD 0");
+  EXPECT_EQ(HidUsageName(75, false), "PAGE UP");
+  EXPECT_EQ(HidUsageName(80, false), "LEFT ARROW");
+  EXPECT_EQ(HidUsageName(40, false), "ENTER");
+  EXPECT_EQ(HidUsageName(88, false), "NUMPAD ENTER");
+  EXPECT_EQ(HidUsageName(4, false), "A");
+  EXPECT_EQ(HidUsageName(226, false), "L ALT");
+  EXPECT_EQ(HidUsageName(226, true), "VOLUME_MUTE");
+  EXPECT_EQ(HidUsageName(0xF0, false), "usage 0xF0");
+}
+
+TEST_F(DecodeTest, TextFormShowsEverythingMemoryAndStateHold) {
+  Put(kAddressReportInterval, {2});
+  Put(kAddressCurrentProfile, {3});
+  Put(ButtonBlockAddress(kButtonBlockBase, 0, 0), {2, 16, 0, 97, 0, 15, 1, 89, 0});
+  // Level 1 has X 1200 and Y 1600; level 2 a step the table does not have.
+  Put(kAddressSensitivity[0], {4, 1, 1, 2, 3, 1, 9, 9, 0, 0, 0, 1, 7, 7});
+  // The light of Mode1 ends in the byte that starts Mode2's sensitivity record.
+  Put(kAddressLight[0], {0xF5, 0x37, 0xE1, 3, 2, 4});
+  SimulatedMouse::State state;
+  state.memoryLocation = 1;
+  state.writeState = 0;
+  state.command7 = 5;
+  state.light = {0x00, 0xFF, 0x7F, 9, 1};
+  state.rateChanges = 2;
+  state.frames = 7;
+  const nlohmann::json decoded = DecodeMemory(memory, state);
+  EXPECT_EQ(Text(decoded),
+            "report rate: 500 Hz (interval 2)\n"
+            "current profile: 3\n"
+            "active location: Mode2\n"
+            "write state: open (0)\n"
+            "command 7: 5\n"
+            "last light command: #FF0080, brightness 9, breathing 1\n"
+            "rate changes: 2, frames: 7\n"
+            "Mode1:\n"
+            "  plain group (2 buttons):\n"
+            "    1: Single Key NUMPAD 9\n"
+            "    2: Combo Key Ctrl+NUMPAD 1\n"
+            "  alt group (0 buttons):\n"
+            "  ctrl group (0 buttons):\n"
+            "  shift group (0 buttons):\n"
+            "  CPI (4 levels): 1=X 1200/Y 1600 2=step 9? 3=400 (off) 4=3500; active level 2\n"
+            "  light: #0AC81E, brightness 3, breathing 2, breath second 4\n"
+            "Mode2:\n"
+            "  plain group (0 buttons):\n"
+            "  alt group (0 buttons):\n"
+            "  ctrl group (0 buttons):\n"
+            "  shift group (0 buttons):\n"
+            "  CPI (4 levels): 1=400 (off) 2=400 (off) 3=400 (off) 4=400 (off); active level 1\n"
+            "  light: #FFFFFF, brightness 0, breathing 0, breath second 0\n"
+            "warning: Mode1 CPI level 2: X step 9 is not in the CPI table\n"
+            "warning: Mode1 CPI level 2: Y step 9 is not in the CPI table\n");
+  const auto& level = decoded["locations"][0]["sensitivity"]["levels"];
+  EXPECT_EQ(level[0]["cpiY"], 1600);
+  EXPECT_EQ(level[0]["deviceIndexY"], 3);
+  EXPECT_TRUE(level[1]["cpiX"].is_null()) << "an unknown step has no CPI, not -1";
+  EXPECT_EQ(level[1]["deviceIndexX"], 9);
+  EXPECT_EQ(decoded["locations"][0]["light"]["breathSecond"], 4);
+  EXPECT_EQ(decoded["lastLight"]["bytes"], (nlohmann::json{0x00, 0xFF, 0x7F, 9, 1}));
+  EXPECT_EQ(decoded["command7"], 5);
+  EXPECT_EQ(decoded["writeState"], 0);
+  EXPECT_EQ(decoded["locations"][0]["buttonGroups"]["plain"][0]["hid"], 97);
+}
+
+TEST_F(DecodeTest, DamagedTablesAreShownAsFarAsTheyGoWithWarnings) {
+  Bytes table(kButtonTableSize, 0);
+  table[0] = 20;
+  for (int b = 0; b < 16; ++b) table[1 + 4 * b] = 1;
+  table[1] = 17;  // a macro in slot 6, which a group does not have
+  table[2] = 6;
+  table[5] = 33;  // no such function
+  table[6] = 1;
+  Put(ButtonBlockAddress(kButtonBlockBase, 1, 3), table);
+  Put(ButtonBlockAddress(kButtonBlockBase, 0, 1), {1, 17, 0, 200, 0});  // a macro longer than its slot
+  Put(kAddressReportInterval, {7});
+  Put(kAddressCurrentProfile, {9});
+  SimulatedMouse::State state;
+  state.memoryLocation = 4;
+  state.writeState = 3;
+  const nlohmann::json decoded = DecodeMemory(memory, state);
+  const auto& shift = decoded["locations"][1];
+  EXPECT_EQ(shift["buttonCounts"]["shift"], 20) << "the count as stored";
+  EXPECT_EQ(shift["buttonGroups"]["shift"].size(), 16u) << "the table has room for 16";
+  EXPECT_EQ(shift["buttonGroups"]["shift"][1]["bytes"], (nlohmann::json{33, 1, 0, 0}));
+  EXPECT_EQ(decoded["locations"][0]["buttonGroups"]["alt"][0]["steps"].size(), 60u);
+  EXPECT_EQ(decoded["warnings"],
+            (nlohmann::json{"Mode1 alt button 1: macro length 200 is more than the slot's 180 bytes",
+                            "Mode2 shift group: button count 20 is more than the table's 16; the first 16 are shown",
+                            "Mode2 shift button 1: macro slot 6 does not exist (0..4)",
+                            "Mode2 shift button 2: unknown function code 33",
+                            "report interval 7 ms is not a rate the mouse has",
+                            "current profile 9 is not one of the five (0..4)",
+                            "active location 4 is neither Mode1 (0) nor Mode2 (1)",
+                            "write state 3 is neither open (0) nor closed (1)"}));
+  const std::string text = Text(decoded);
+  EXPECT_NE(text.find("  shift group (20 buttons):\n"), std::string::npos) << text;
+  EXPECT_NE(text.find("    2: Code 33 (bytes 1 0 0)\n"), std::string::npos) << text;
+  EXPECT_NE(text.find("report rate: unknown (interval 7)\n"), std::string::npos) << text;
+  EXPECT_NE(text.find("write state: unknown (3)\n"), std::string::npos) << text;
+}
+
 TEST(SimServer, RefusesToReplaceAFileThatIsNotASocket) {
   test::TempFolder folder;
   test::WriteFile(folder.path() / "usbglcs00001", Bytes{1});
