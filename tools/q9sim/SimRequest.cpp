@@ -13,7 +13,7 @@ std::size_t SimRequestReader::Feed(std::span<const std::uint8_t> data) {
   if (state_ != State::Incomplete) return 0;
   if (headerBytes_ < header_.size()) {
     const std::size_t n = std::min(header_.size() - headerBytes_, data.size());
-    std::memcpy(header_.data() + headerBytes_, data.data(), n);
+    if (n) std::memcpy(header_.data() + headerBytes_, data.data(), n);
     headerBytes_ += n;
     used += n;
     if (headerBytes_ < header_.size()) return used;
@@ -24,13 +24,13 @@ std::size_t SimRequestReader::Feed(std::span<const std::uint8_t> data) {
       state_ = State::Refused;
       return used;
     }
-    body_.resize(header.length);
+    expected_ = header.length;
   }
-  const std::size_t n = std::min(body_.size() - bodyBytes_, data.size() - used);
-  if (n) std::memcpy(body_.data() + bodyBytes_, data.data() + used, n);
-  bodyBytes_ += n;
-  used += n;
-  if (bodyBytes_ == body_.size()) state_ = State::Complete;
+  // The body grows with what arrives, not with what the header announces.
+  const std::span<const std::uint8_t> part = data.subspan(used, std::min(expected_ - body_.size(), data.size() - used));
+  body_.insert(body_.end(), part.begin(), part.end());
+  used += part.size();
+  if (body_.size() == expected_) state_ = State::Complete;
   return used;
 }
 

@@ -36,8 +36,8 @@ class SimRequestReader {
   std::array<std::uint8_t, 8> header_{};
   std::size_t headerBytes_ = 0;
   std::uint32_t code_ = 0;
+  std::size_t expected_ = 0;
   std::vector<std::uint8_t> body_;
-  std::size_t bodyBytes_ = 0;
   State state_ = State::Incomplete;
 };
 
