@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "model/LittleEndian.h"
+#include "platform/Utf8Path.h"
 #include "protocol/CommandFrame.h"
 
 namespace q9 {
@@ -135,36 +136,37 @@ void SimulatedMouse::UnplugAfter(int frames) {
 }
 
 bool ReadMemoryImageFile(const std::filesystem::path& file, std::vector<std::uint8_t>& image, std::string& error) {
+  const std::string name = Utf8FromPath(file);
   std::error_code ec;
   const std::filesystem::file_status status = std::filesystem::status(file, ec);
   if (ec) {
-    error = "cannot read " + file.string() + ": " + ec.message();
+    error = "cannot read " + name + ": " + ec.message();
     return false;
   }
   if (status.type() == std::filesystem::file_type::directory) {
-    error = file.string() + " is a folder, not a memory image of the mouse";
+    error = name + " is a folder, not a memory image of the mouse";
     return false;
   }
   if (status.type() != std::filesystem::file_type::regular) {
-    error = file.string() + " is not a regular file, so not a memory image of the mouse";
+    error = name + " is not a regular file, so not a memory image of the mouse";
     return false;
   }
   std::ifstream in(file, std::ios::binary);
   std::vector<std::uint8_t> bytes(SimulatedMouse::kImageWithStateSize + 1);
   in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
   if (in.bad() || !in.is_open()) {
-    error = "cannot read " + file.string();
+    error = "cannot read " + name;
     return false;
   }
   bytes.resize(static_cast<std::size_t>(in.gcount()));
   const std::string sizes =
       std::to_string(SimulatedMouse::kMemorySize) + " or " + std::to_string(SimulatedMouse::kImageWithStateSize);
   if (bytes.size() > SimulatedMouse::kImageWithStateSize) {
-    error = file.string() + " is not a memory image of the mouse: larger than " + sizes + " bytes";
+    error = name + " is not a memory image of the mouse: larger than " + sizes + " bytes";
     return false;
   }
   if (!IsMemoryImage(bytes)) {
-    error = file.string() + " is not a memory image of the mouse: " + std::to_string(bytes.size()) +
+    error = name + " is not a memory image of the mouse: " + std::to_string(bytes.size()) +
             " bytes, an image has " + sizes + (bytes.size() == SimulatedMouse::kImageWithStateSize ? " with its state marker" : "");
     return false;
   }
