@@ -167,7 +167,7 @@ ApplyResult ApplySettingsToDevice(TDM& dm, TuiSTDCommand& channel, ApplyState& s
     for (int i = 0; i < 5; ++i) Pause(hooks, 50);
   result.framesSent = channel.Counts().calls - before.calls;
   result.framesFailed = channel.Counts().failures - before.failures;
-  if (!answering) {
+  if (channel.NotAnswering()) {  // also when only the closing rate-change command timed out
     result.outcome = ApplyOutcome::FramesFailed;
     result.stoppedAnswering = true;
     result.message = "the mouse stopped answering: " + std::to_string(result.framesSent - result.framesFailed) + " of " +

@@ -225,6 +225,16 @@ TEST_F(ApplySequenceTest, MouseThatStopsAnsweringEndsTheRunAtTheFirstTimeOut) {
   EXPECT_EQ(again.framesSent, 20);
 }
 
+TEST_F(ApplySequenceTest, TimedOutRateChangeIsReportedAsNotAnswering) {
+  StallingTransport stalling(mouse, 19);
+  TuiSTDCommand stallingChannel(stalling, scheduler, "/nonexistent/config.ini");
+  state.ReportRateChanged = true;
+  const ApplyResult result = ApplySettingsToDevice(*dm, stallingChannel, state, hooks);
+  EXPECT_TRUE(result.stoppedAnswering);
+  EXPECT_EQ(result.message, "the mouse stopped answering: 19 of 20 frames went through");
+  EXPECT_TRUE(state.ReportRateChanged) << "the rate change did not reach the mouse";
+}
+
 TEST_F(ApplySequenceTest, MouseThatNeverAnswersGetsOneFrame) {
   StallingTransport stalling(mouse, 0);
   TuiSTDCommand stallingChannel(stalling, scheduler, "/nonexistent/config.ini");

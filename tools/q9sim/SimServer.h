@@ -23,7 +23,7 @@ struct SimServerOptions {
   std::filesystem::path deviceFolder;       ///< empty: DefaultDeviceFolder()
   std::string name = "usbglcs00001";        ///< the device name (socket file name)
   std::filesystem::path framesFile;         ///< every whole frame received is appended here, raw
-  std::filesystem::path memoryFile;         ///< the memory image, rewritten after every request
+  std::filesystem::path memoryFile;         ///< the memory image, rewritten after every whole request
   int unplugAfter = -1;                     ///< remove the device after this many frames
   /// A client that has not sent its whole request by then gets 87 and is closed.
   int clientTimeoutMs = 2000;
