@@ -48,5 +48,14 @@ cp "$root"/fuzz/corpus/language_file/* "$corpus"/
 "$build-fuzz/fuzz/q9_fuzz_language_file" "$corpus" -max_total_time=20 -rss_limit_mb=2048 2>&1 | tail -1
 rm -rf "$corpus"
 
+for harness in sim_request memory_decode; do
+  echo "== Fuzzing q9sim: $harness (20 s)"
+  cmake --build "$build-fuzz" --target "q9_fuzz_$harness"
+  corpus=$(mktemp -d)
+  cp "$root/fuzz/corpus/$harness"/* "$corpus"/
+  "$build-fuzz/fuzz/q9_fuzz_$harness" "$corpus" -max_total_time=20 -rss_limit_mb=2048 2>&1 | tail -1
+  rm -rf "$corpus"
+done
+
 echo "Linux: ${linux_total} tests, Windows (Wine): ${windows_total} tests, q9ctl.exe smoke test: 1"
 echo "$((linux_total + windows_total + 1)) passed, 0 failed"

@@ -27,7 +27,9 @@ void TuiSTDCommand::AttachNotifications(DeviceNotifications& notifications) {
 }
 
 std::uint32_t TuiSTDCommand::DeviceRW(void* Buffer, int Count, std::uint32_t IoControlCode) {
-  const std::uint32_t result = Control(Buffer, Count, IoControlCode);
+  // A mouse that let one call time out would make every later one wait out its deadline too.
+  const std::uint32_t result = notAnswering_ ? kErrorSemTimeout : Control(Buffer, Count, IoControlCode);
+  if (result == kErrorSemTimeout) notAnswering_ = true;
   ++counts_.calls;
   if (result != kErrorSuccess) ++counts_.failures;
   return result;
@@ -175,6 +177,7 @@ void TuiSTDCommand::RestartMonitorTimer() {
 }
 
 void TuiSTDCommand::HandleDeviceArrival() {
+  ResetNotAnswering();
   if (OnDeviceArrialEvent) OnDeviceArrialEvent();
   RestartMonitorTimer();
 }

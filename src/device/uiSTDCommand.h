@@ -41,7 +41,14 @@ class TuiSTDCommand {
   TuiSTDCommand& operator=(const TuiSTDCommand&) = delete;
 
   /// One control call with `Buffer` as input and output; kErrorNotReady (21) without a device.
+  /// Once a call has timed out (kErrorSemTimeout) the mouse counts as not answering: later calls
+  /// fail at once with kErrorSemTimeout, without reaching the driver, until ResetNotAnswering() or
+  /// the next device arrival.
   std::uint32_t DeviceRW(void* Buffer, int Count, std::uint32_t IoControlCode);
+  /// A call has timed out since the last reset.
+  bool NotAnswering() const { return notAnswering_; }
+  /// Gives the mouse a new chance to answer (an apply starts with it).
+  void ResetNotAnswering() { notAnswering_ = false; }
   /// True when the driver's device opens; no handle stays open.
   bool IsDeviceExist();
 
@@ -117,6 +124,7 @@ class TuiSTDCommand {
   TDriverInfo FDriverInfo;
   Scheduler::TimerId FTimerToStartMonitor = 0;
   CallCounts counts_;
+  bool notAnswering_ = false;
 
   // The turn events of the two readers and the stop event, under one lock.
   std::mutex signalMutex_;

@@ -4,9 +4,11 @@
 //
 // Contract for every backend:
 // - Open fails (nullptr) exactly when the driver's device is not there: that is how the program
-//   tells that no mouse is present. It never throws.
+//   tells that no mouse is present. It never throws, and it gives up after a short time-out when
+//   the device is there but does not take the connection (that counts as not there).
 // - Control sends one buffer and receives the answer into the same buffer; it returns a Windows
-//   error code, 0 on success. It never blocks for long: a peer that does not answer makes it fail.
+//   error code, 0 on success. It never blocks for long: a call whose whole answer has not arrived
+//   by one deadline set when it starts fails with kErrorSemTimeout, however the answer trickles in.
 // - Read waits for one report; Cancel, from any thread, makes an outstanding or later Read of the
 //   connection return kErrorOperationAborted.
 // - A connection is closed by destroying it.

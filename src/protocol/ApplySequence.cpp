@@ -57,26 +57,47 @@ std::unique_ptr<PreparedApply> Prepare(TDM& dm, int& failedProfile) {
   return prepared;
 }
 
-void SendFrames(TDM& dm, TuiSTDCommand& channel, const ApplyState& state, const PreparedApply& prepared,
+// The frames with the pauses after them. Once the mouse has stopped answering the rest is not
+// sent: false then.
+bool SendFrames(TDM& dm, TuiSTDCommand& channel, const ApplyState& state, const PreparedApply& prepared,
                 const ApplyHooks& hooks) {
   SendWriteStateCommand(channel, 0);
+  if (channel.NotAnswering()) return false;
   if (hooks.StartProgress) hooks.StartProgress(state.ReportRateChanged ? 200 : 100);
   WriteDeviceByte(channel, prepared.reportInterval, kAddressReportInterval);
+  if (channel.NotAnswering()) return false;
   Pause(hooks, 50);
   for (int location = 0; location < kMemoryLocationCount; ++location) {
     WriteProfileToLocation(channel, prepared.locations[location], location, hooks.ProgressPause);
+    if (channel.NotAnswering()) return false;
     Pause(hooks, 50);
   }
   WriteDeviceByte(channel, static_cast<std::uint8_t>(dm.FProfileIndex), kAddressCurrentProfile);
+  if (channel.NotAnswering()) return false;
   Pause(hooks, 20);
   WriteDeviceByte(channel, 0, kAddressZeroByte);
+  if (channel.NotAnswering()) return false;
   Pause(hooks, 50);
   SelectMemoryLocation(channel, state.DeviceMode);
+  if (channel.NotAnswering()) return false;
   Pause(hooks, 20);
   SendCommand7(channel, 0);
+  if (channel.NotAnswering()) return false;
   Pause(hooks, 50);
   SendWriteStateCommand(channel, 1);
+  if (channel.NotAnswering()) return false;
   Pause(hooks, 50);
+  return true;
+}
+
+// The frames one apply sends to a mouse that answers them all.
+int PlannedFrameCount(const PreparedApply& prepared, const ApplyState& state) {
+  int frames = 2 + 5 + (state.ReportRateChanged ? 1 : 0);
+  for (const LocationImages& images : prepared.locations) {
+    frames += 4 + 2;
+    for (int slot = 0; slot < 4 * kMacroSlotsPerGroup; ++slot) frames += MacroSlotLength(images.macroImage, slot) != 0;
+  }
+  return frames;
 }
 
 // The rate-change command closes the sequence after a rate change. When frames failed, the change
@@ -112,12 +133,16 @@ void WriteProfileToLocation(TuiSTDCommand& channel, const LocationImages& images
     if (pause) pause(ms);
   };
   WriteMacroBlocks(channel, images.macroImage, Location, kMacroBlockBase, pause);
+  if (channel.NotAnswering()) return;
   wait(50);
   WriteButtonBlocks(channel, images.buttonTables, Location, kButtonBlockBase, pause);
+  if (channel.NotAnswering()) return;
   wait(50);
   WriteDeviceMemory(channel, images.light.data(), images.light.size(), kAddressLight[Location]);
+  if (channel.NotAnswering()) return;
   wait(50);
   WriteDeviceMemory(channel, images.sensitivity.data(), images.sensitivity.size(), kAddressSensitivity[Location]);
+  if (channel.NotAnswering()) return;
   wait(50);
 }
 
@@ -144,14 +169,22 @@ ApplyResult ApplySettingsToDevice(TDM& dm, TuiSTDCommand& channel, ApplyState& s
     result.failedProfile = failedProfile;
     return result;
   }
+  channel.ResetNotAnswering();
   const TuiSTDCommand::CallCounts before = channel.Counts();
-  SendFrames(dm, channel, state, *prepared, hooks);
-  FinishRateChange(channel, state, hooks, channel.Counts().failures != before.failures);
+  const bool answering = SendFrames(dm, channel, state, *prepared, hooks);
+  // A mouse that stopped answering gets no rate-change command: the change stays pending.
+  if (answering) FinishRateChange(channel, state, hooks, channel.Counts().failures != before.failures);
   NotifyMonitor(hooks, state, dm);
-  for (int i = 0; i < 5; ++i) Pause(hooks, 50);
+  if (answering)
+    for (int i = 0; i < 5; ++i) Pause(hooks, 50);
   result.framesSent = channel.Counts().calls - before.calls;
   result.framesFailed = channel.Counts().failures - before.failures;
-  if (result.framesFailed) {
+  if (channel.NotAnswering()) {  // also when only the closing rate-change command timed out
+    result.outcome = ApplyOutcome::FramesFailed;
+    result.stoppedAnswering = true;
+    result.message = "the mouse stopped answering: " + std::to_string(result.framesSent - result.framesFailed) + " of " +
+                     std::to_string(PlannedFrameCount(*prepared, state)) + " frames went through";
+  } else if (result.framesFailed) {
     result.outcome = ApplyOutcome::FramesFailed;
     result.message = std::to_string(result.framesFailed) + " of " + std::to_string(result.framesSent) +
                      " frames did not reach the mouse";

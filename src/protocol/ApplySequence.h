@@ -6,7 +6,9 @@
 //
 // Every image of both locations is built and checked before the first frame: damaged data sends
 // nothing. The result says whether the mouse was reached and every frame went through, and whether
-// every setting was saved (a failed save does not stop the frames: the user asked for them).
+// every setting was saved (a failed save does not stop the frames: the user asked for them). A
+// frame that gets no answer in time ends the run: a mouse that does not answer one frame would make
+// every later one wait out its deadline as well.
 
 #include <array>
 #include <cstdint>
@@ -60,7 +62,7 @@ enum class ApplyOutcome {
   Applied,           ///< the mouse was reached and every frame went through
   NotConnected,      ///< no mouse: settings saved, nothing sent
   ConversionFailed,  ///< a profile cannot be written to the mouse: settings saved, nothing sent
-  FramesFailed,      ///< the mouse was reached, but some frames failed (it went away half way)
+  FramesFailed,      ///< the mouse was reached, but some frames failed (it went away or stopped answering)
 };
 
 struct ApplyResult {
@@ -72,6 +74,8 @@ struct ApplyResult {
   int framesFailed = 0;
   /// ConversionFailed: the profile (0..4) that cannot be converted; -1 otherwise.
   int failedProfile = -1;
+  /// A frame got no answer in time: the frames after it were not sent.
+  bool stoppedAnswering = false;
   /// False when some setting was not saved (the frames are still sent); saveError says why.
   bool saved = true;
   std::string saveError;

@@ -73,7 +73,7 @@ std::uint32_t SelectMemoryLocation(TuiSTDCommand& Channel, std::uint8_t V) {
 std::uint32_t WriteButtonBlocks(TuiSTDCommand& Channel, const ButtonTables& Tables, int Location, std::uint16_t Base,
                                 const PauseFunction& pause) {
   std::uint32_t result = kErrorSuccess;
-  for (int group = 0; group < 4; ++group) {
+  for (int group = 0; group < 4 && !Channel.NotAnswering(); ++group) {
     const auto address = static_cast<std::uint16_t>(ButtonBlockAddress(Base, Location, group));
     result = WriteDeviceMemory(Channel, Tables[group].data(), kButtonTableSize, address);
     if (pause) pause(10);
@@ -90,7 +90,7 @@ std::uint32_t WriteMacroBlocks(TuiSTDCommand& Channel, const MacroImage& Image, 
   if (Location < 0 || Location > 1) return kErrorInvalidParameter;
   std::uint32_t result = kErrorSuccess;
   for (int group = 0; group < 4; ++group)
-    for (int slot = 0; slot < kMacroSlotsPerGroup; ++slot) {
+    for (int slot = 0; slot < kMacroSlotsPerGroup && !Channel.NotAnswering(); ++slot) {
       const int index = kMacroSlotsPerGroup * group + slot;
       // A slot never holds more than its 180 bytes, whatever a damaged image claims.
       const std::size_t length = std::min<std::size_t>(MacroSlotLength(Image, index), kMacroSlotSize);

@@ -79,6 +79,8 @@ std::uint32_t SelectMemoryLocation(TuiSTDCommand& Channel, std::uint8_t V);
 using ButtonTable = std::array<std::uint8_t, kButtonTableSize>;
 using ButtonTables = std::array<ButtonTable, 4>;
 
+// The block writers stop, pauses included, once the channel counts the mouse as not answering.
+
 /// Writes the four button tables of a location, pausing 10 ms after each; returns the last result.
 std::uint32_t WriteButtonBlocks(TuiSTDCommand& Channel, const ButtonTables& Tables, int Location, std::uint16_t Base,
                                 const PauseFunction& pause);

@@ -52,6 +52,33 @@ TEST_F(ChannelTest, NoDeviceIs21WithoutAControlCall) {
   EXPECT_EQ(driver.OpenConnections(), 0) << "the presence test leaves no handle open";
 }
 
+TEST_F(ChannelTest, AfterATimeOutCallsFailAtOnceUntilReset) {
+  Bytes buffer(8, 0);
+  driver.SetStatus(kErrorSemTimeout);
+  EXPECT_EQ(channel.DeviceRW(buffer.data(), 8, CommandIoControlCode), kErrorSemTimeout);
+  EXPECT_TRUE(channel.NotAnswering());
+  driver.SetStatus(kErrorSuccess);
+  EXPECT_EQ(channel.DeviceRW(buffer.data(), 8, CommandIoControlCode), kErrorSemTimeout);
+  EXPECT_EQ(driver.Calls().size(), 1u) << "a mouse that stopped answering is not asked again";
+  EXPECT_EQ(channel.Counts().failures, 2);
+  EXPECT_TRUE(channel.IsDeviceExist()) << "the presence test is not affected";
+
+  channel.ResetNotAnswering();
+  EXPECT_EQ(channel.DeviceRW(buffer.data(), 8, CommandIoControlCode), kErrorSuccess);
+  EXPECT_EQ(driver.Calls().size(), 2u);
+
+  driver.SetStatus(kErrorSemTimeout);
+  channel.DeviceRW(buffer.data(), 8, CommandIoControlCode);
+  driver.SetStatus(kErrorSuccess);
+  channel.HandleDeviceArrival();
+  EXPECT_FALSE(channel.NotAnswering()) << "a mouse plugged in again gets a new chance";
+  EXPECT_EQ(channel.DeviceRW(buffer.data(), 8, CommandIoControlCode), kErrorSuccess);
+
+  driver.SetStatus(kErrorInvalidParameter);
+  channel.DeviceRW(buffer.data(), 8, CommandIoControlCode);
+  EXPECT_FALSE(channel.NotAnswering()) << "a refused frame is an answer";
+}
+
 TEST_F(ChannelTest, DeviceNameAndListsComeFromTheConfigFile) {
   test::TempFolder folder;
   const std::string ini = "[DEVICE]\nDeviceName=mymouse7\n[devicelist]\nid1=HID\\VID_1234&PID_5678\n";

@@ -1,13 +1,29 @@
 #include <gtest/gtest.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
+#include <condition_variable>
+#include <cstring>
+#include <mutex>
+#include <thread>
+
 #include "TestSupport.h"
+#include "app/DataModule.h"
+#include "device/uiSTDCommand.h"
+#include "platform/DriverSocketProtocol.h"
 #include "platform/LocaleTable.h"
+#include "platform/fake/FakeRegistryStore.h"
+#include "platform/fake/FakeSystemLocale.h"
+#include "platform/fake/ManualScheduler.h"
+#include "platform/posix/PosixDriverTransport.h"
 #include "platform/posix/PosixShell.h"
 #include "platform/posix/PosixSingleInstanceLock.h"
 #include "platform/posix/PosixSystemLocale.h"
+#include "protocol/ApplySequence.h"
 
 namespace q9 {
 namespace {
@@ -110,6 +126,159 @@ TEST(PosixShell, StartsOnlyExecutableProgramsInTheirWorkingFolder) {
   for (int wait = 0; wait < 500 && !std::filesystem::exists(elsewhere / "started"); ++wait) ::usleep(10000);
   EXPECT_TRUE(std::filesystem::exists(elsewhere / "started")) << "ran in its working folder";
   EXPECT_FALSE(shell.OpenDocument(""));
+}
+
+using Clock = std::chrono::steady_clock;
+
+long long MillisecondsSince(Clock::time_point start) {
+  return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
+}
+
+int UnixSocket(const std::filesystem::path& path, bool connectIt) {
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  std::strncpy(address.sun_path, path.c_str(), sizeof address.sun_path - 1);
+  const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | (connectIt ? SOCK_NONBLOCK : 0), 0);
+  const auto* a = reinterpret_cast<const sockaddr*>(&address);
+  if (fd >= 0 && (connectIt ? ::connect(fd, a, sizeof address) : ::bind(fd, a, sizeof address)) == 0) return fd;
+  if (fd >= 0) ::close(fd);
+  return -1;
+}
+
+// A driver socket whose owner listens but never accepts a connection.
+class SilentListener {
+ public:
+  SilentListener(const std::filesystem::path& path, int backlog) : path_(path), fd_(UnixSocket(path, false)) {
+    EXPECT_GE(fd_, 0);
+    EXPECT_EQ(::listen(fd_, backlog), 0);
+  }
+  ~SilentListener() {
+    Close();
+    for (int client : clients_) ::close(client);
+  }
+  // Connects until the backlog is full; those connections stay pending.
+  void FillBacklog() {
+    for (int client; clients_.size() < 1000 && (client = UnixSocket(path_, true)) >= 0;) clients_.push_back(client);
+    ASSERT_LT(clients_.size(), 1000u);
+  }
+  // Wakes anyone blocked connecting (a connect that waits for a full backlog ends when the
+  // listener goes away), so that a hang fails the test instead of stopping it.
+  void CloseAfter(std::chrono::milliseconds delay) {
+    watchdog_ = std::thread([this, delay] {
+      std::unique_lock lock(mutex_);
+      if (!done_.wait_for(lock, delay, [&] { return finished_; })) Close();
+    });
+  }
+  void Finished() {
+    {
+      std::lock_guard lock(mutex_);
+      finished_ = true;
+    }
+    done_.notify_all();
+    if (watchdog_.joinable()) watchdog_.join();
+  }
+
+ private:
+  void Close() {
+    if (fd_ >= 0) ::close(std::exchange(fd_, -1));
+  }
+  std::filesystem::path path_;
+  int fd_;
+  std::vector<int> clients_;
+  std::mutex mutex_;
+  std::condition_variable done_;
+  bool finished_ = false;
+  std::thread watchdog_;
+};
+
+TEST(PosixDriverTransport, ListenerWithAFullBacklogIsNoMouse) {
+  test::TempFolder folder;
+  SilentListener listener(folder.path() / "usbglcs00001", 0);
+  listener.FillBacklog();
+  listener.CloseAfter(std::chrono::seconds(3));
+  PosixDriverTransport transport(folder.path(), 100, 100);
+  ManualScheduler scheduler;
+  TuiSTDCommand channel(transport, scheduler, "/nonexistent/config.ini");
+  const auto start = Clock::now();
+  const bool present = channel.IsDeviceExist();
+  test::Bytes frame(2059, 0);
+  const std::uint32_t status = channel.DeviceRW(frame.data(), 2059, CommandIoControlCode);
+  const long long elapsed = MillisecondsSince(start);
+  listener.Finished();
+  EXPECT_FALSE(present);
+  EXPECT_EQ(status, kErrorNotReady);
+  EXPECT_LT(elapsed, 1000) << "each open gives up after its connect time-out";
+}
+
+TEST(PosixDriverTransport, ListenerThatNeverAcceptsTimesOutWithinOneDeadline) {
+  test::TempFolder folder;
+  SilentListener listener(folder.path() / "mouse", 16);
+  PosixDriverTransport transport(folder.path(), 150, 100);
+  auto device = transport.Open("mouse", false);
+  ASSERT_TRUE(device) << "the connection is queued, so the device opens";
+  test::Bytes frame(2059, 0);
+  const auto start = Clock::now();
+  EXPECT_EQ(device->Control(CommandIoControlCode, frame.data(), 2059), kErrorSemTimeout);
+  const long long elapsed = MillisecondsSince(start);
+  EXPECT_GE(elapsed, 140);
+  EXPECT_LT(elapsed, 1000);
+}
+
+// A driver that accepts, reads the request and then sends a whole, successful reply one byte at a
+// time: each byte comes well within the deadline, the reply as a whole does not.
+TEST(PosixDriverTransport, TricklingReplyFailsAtItsDeadlineEvenIfItCompletesLater) {
+  test::TempFolder folder;
+  const std::filesystem::path path = folder.path() / "mouse";
+  const int listener = UnixSocket(path, false);
+  ASSERT_GE(listener, 0);
+  ASSERT_EQ(::listen(listener, 4), 0);
+  std::thread server([&] {
+    const int client = ::accept(listener, nullptr, nullptr);
+    if (client < 0) return;
+    std::uint8_t request[8 + 16];
+    for (std::size_t got = 0; got < sizeof request;) {
+      const ssize_t n = ::recv(client, request + got, sizeof request - got, 0);
+      if (n <= 0) break;
+      got += static_cast<std::size_t>(n);
+    }
+    const auto reply = EncodeHeader({kErrorSuccess, 0});
+    for (std::uint8_t byte : reply) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(60));
+      if (::send(client, &byte, 1, MSG_NOSIGNAL) != 1) break;
+    }
+    ::close(client);
+  });
+  PosixDriverTransport transport(folder.path(), 200, 100);
+  auto device = transport.Open("mouse", false);
+  ASSERT_TRUE(device);
+  test::Bytes buffer(16, 7);
+  const auto start = Clock::now();
+  const std::uint32_t status = device->Control(CommandIoControlCode, buffer.data(), 16);
+  const long long elapsed = MillisecondsSince(start);
+  server.join();
+  ::close(listener);
+  EXPECT_EQ(status, kErrorSemTimeout) << "a reply that is complete only after the deadline is a failure";
+  EXPECT_LT(elapsed, 450) << "the deadline is not extended by every byte that arrives";
+}
+
+TEST(PosixDriverTransport, ApplyToADriverThatNeverAnswersStopsAtTheFirstTimeOut) {
+  test::TempFolder folder;
+  SilentListener listener(folder.path() / "usbglcs00001", 64);
+  PosixDriverTransport transport(folder.path(), 100, 100);
+  ManualScheduler scheduler;
+  TuiSTDCommand channel(transport, scheduler, "/nonexistent/config.ini");
+  FakeRegistryStore store;
+  FakeSystemLocale locale;
+  auto dm = CreateDataModule(store, locale);
+  ApplyState state;
+  const auto start = Clock::now();
+  const ApplyResult result = ApplySettingsToDevice(*dm, channel, state, {});
+  const long long elapsed = MillisecondsSince(start);
+  EXPECT_FALSE(result.ok());
+  EXPECT_TRUE(result.stoppedAnswering);
+  EXPECT_EQ(result.framesSent, 1);
+  EXPECT_EQ(result.message, "the mouse stopped answering: 0 of 19 frames went through");
+  EXPECT_LT(elapsed, 1000);
 }
 
 }  // namespace

@@ -209,5 +209,85 @@ TEST_F(ApplySequenceTest, FailedSaveWithoutTheMouseReportsBoth) {
   EXPECT_FALSE(result.saveError.empty());
 }
 
+// The simulated mouse behind a driver that stops answering after a number of calls: every later
+// call times out.
+class StallingTransport : public DriverTransport {
+ public:
+  StallingTransport(SimulatedMouse& mouse, int answered) : mouse_(mouse), answersLeft_(answered) {}
+  std::unique_ptr<DriverConnection> Open(const std::string&, bool) override {
+    return std::make_unique<Connection>(*this);
+  }
+  void Answer(int calls) { answersLeft_ = calls; }
+  int calls = 0;
+
+ private:
+  class Connection : public DriverConnection {
+   public:
+    explicit Connection(StallingTransport& driver) : driver_(driver) {}
+    std::uint32_t Control(std::uint32_t code, std::uint8_t* buffer, std::uint32_t count) override {
+      ++driver_.calls;
+      if (driver_.answersLeft_ == 0) return kErrorSemTimeout;
+      --driver_.answersLeft_;
+      return driver_.mouse_.HandleControl(code, {buffer, count});
+    }
+    std::uint32_t Read(std::uint32_t, const std::uint8_t*, std::uint32_t, std::uint8_t*, std::uint32_t,
+                       std::uint32_t&) override {
+      return kErrorInvalidFunction;
+    }
+    void Cancel() override {}
+
+   private:
+    StallingTransport& driver_;
+  };
+  SimulatedMouse& mouse_;
+  int answersLeft_;
+};
+
+TEST_F(ApplySequenceTest, MouseThatStopsAnsweringEndsTheRunAtTheFirstTimeOut) {
+  StallingTransport stalling(mouse, 3);
+  TuiSTDCommand stallingChannel(stalling, scheduler, "/nonexistent/config.ini");
+  state.ReportRateChanged = true;
+  const ApplyResult result = ApplySettingsToDevice(*dm, stallingChannel, state, hooks);
+  EXPECT_FALSE(result.ok());
+  EXPECT_EQ(result.outcome, ApplyOutcome::FramesFailed);
+  EXPECT_TRUE(result.stoppedAnswering);
+  EXPECT_EQ(result.message, "the mouse stopped answering: 3 of 20 frames went through");
+  EXPECT_EQ(stalling.calls, 4) << "nothing is sent after the frame that timed out";
+  EXPECT_EQ(result.framesSent, 4);
+  EXPECT_EQ(result.framesFailed, 1);
+  EXPECT_EQ(FrameCount(), 3);
+  EXPECT_TRUE(state.ReportRateChanged) << "the rate change stays pending";
+  EXPECT_EQ(applyDisabled, 0) << "APPLY stays usable for another try";
+  EXPECT_LT(std::accumulate(pauses.begin(), pauses.end(), 0), kApplyPauseTotalMs) << "the remaining pauses are skipped";
+  EXPECT_EQ(monitor.size(), 1u);
+
+  // The next apply gives the mouse a new chance.
+  ASSERT_TRUE(stallingChannel.NotAnswering());
+  stalling.Answer(1000);
+  const ApplyResult again = ApplySettingsToDevice(*dm, stallingChannel, state, hooks);
+  EXPECT_TRUE(again.ok()) << again.message;
+  EXPECT_EQ(again.framesSent, 20);
+}
+
+TEST_F(ApplySequenceTest, TimedOutRateChangeIsReportedAsNotAnswering) {
+  StallingTransport stalling(mouse, 19);
+  TuiSTDCommand stallingChannel(stalling, scheduler, "/nonexistent/config.ini");
+  state.ReportRateChanged = true;
+  const ApplyResult result = ApplySettingsToDevice(*dm, stallingChannel, state, hooks);
+  EXPECT_TRUE(result.stoppedAnswering);
+  EXPECT_EQ(result.message, "the mouse stopped answering: 19 of 20 frames went through");
+  EXPECT_TRUE(state.ReportRateChanged) << "the rate change did not reach the mouse";
+}
+
+TEST_F(ApplySequenceTest, MouseThatNeverAnswersGetsOneFrame) {
+  StallingTransport stalling(mouse, 0);
+  TuiSTDCommand stallingChannel(stalling, scheduler, "/nonexistent/config.ini");
+  const ApplyResult result = ApplySettingsToDevice(*dm, stallingChannel, state, hooks);
+  EXPECT_EQ(stalling.calls, 1);
+  EXPECT_TRUE(result.stoppedAnswering);
+  EXPECT_EQ(result.message, "the mouse stopped answering: 0 of 19 frames went through");
+  EXPECT_TRUE(progressIntervals.empty()) << "no progress display for a run that never started";
+}
+
 }  // namespace
 }  // namespace q9

@@ -193,6 +193,13 @@ TEST_F(Q9CtlTest, ApplyToTheSimulatedMouse) {
   EXPECT_EQ(StoredNames().size(), 6u) << "apply saves everything";
 }
 
+TEST_F(Q9CtlTest, SimulatedMemoryThatIsNotAnImageIsRefusedUnread) {
+  EXPECT_EQ(Run({"apply", "--simulate", "--sim-memory", "/dev/zero"}), 1);
+  EXPECT_NE(err.str().find("/dev/zero is not a regular file"), std::string::npos) << err.str();
+  EXPECT_EQ(Run({"apply", "--simulate", "--sim-memory", files.str()}), 1);
+  EXPECT_NE(err.str().find("is a folder, not a memory image"), std::string::npos) << err.str();
+}
+
 TEST_F(Q9CtlTest, ApplyAndDeviceWithoutAMouseFail) {
   const std::string deviceDir = files.str();
   EXPECT_EQ(Run({"--device-dir", deviceDir, "apply"}), 1);

@@ -1,11 +1,19 @@
 #include <gtest/gtest.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
 
+#include <chrono>
+#include <cstring>
+#include <sstream>
 #include <thread>
 
 #include "MemoryDecode.h"
+#include "SimRequest.h"
 #include "SimServer.h"
 #include "SimulatedMouse.h"
 #include "TestSupport.h"
+#include "platform/DriverSocketProtocol.h"
 #include "platform/fake/FakeRegistryStore.h"
 #include "platform/fake/FakeSystemLocale.h"
 #include "platform/fake/ManualScheduler.h"
@@ -130,11 +138,12 @@ TEST_F(SimulatorOverSocketTest, ApplyThroughTheDriverSocketLogsThePrescribedFram
   EXPECT_EQ(alt[0]["function"], "Mute");
   EXPECT_EQ(alt[1]["function"], "Disable");
   EXPECT_EQ(alt[3]["steps"][4]["key"], "LEFT ARROW");
-  EXPECT_EQ(decoded["locations"][0]["buttonGroups"]["shift"][0]["key"], "ENTER");
+  EXPECT_EQ(decoded["locations"][0]["buttonGroups"]["shift"][0]["key"], "NUMPAD ENTER") << "the keypad Enter (88)";
   EXPECT_EQ(decoded["locations"][0]["light"]["color"], "#0AC81E");
-  EXPECT_EQ(decoded["locations"][0]["sensitivity"]["levels"][1]["cpi"], 3500) << "step 8 shares the device index of 3500";
+  EXPECT_EQ(decoded["locations"][0]["sensitivity"]["levels"][1]["cpiX"], 3500) << "step 8 shares the device index of 3500";
   EXPECT_EQ(decoded["locations"][1]["buttonGroups"]["plain"][3]["function"], "Forward");
-  EXPECT_EQ(decoded["locations"][1]["sensitivity"]["levels"][3]["cpi"], 3500);
+  EXPECT_EQ(decoded["locations"][1]["sensitivity"]["levels"][3]["cpiX"], 3500);
+  EXPECT_EQ(decoded["warnings"], nlohmann::json::array()) << "an image the apply wrote has nothing odd";
   EXPECT_EQ(decoded["locations"][1]["light"]["color"], "#FF0000");
 }
 
@@ -161,6 +170,331 @@ TEST_F(SimulatorOverSocketTest, MalformedRequestsGetAnErrorNotACrash) {
   EXPECT_EQ(device->Control(CommandIoControlCode, shortFrame.data(), 10), kErrorInvalidParameter);
   EXPECT_TRUE(transport.Open("mouse", false)) << "still serving";
   EXPECT_FALSE(transport.Open("../escape", false));
+}
+
+// A client speaking to the socket byte by byte, as no transport would.
+int ConnectRaw(const std::filesystem::path& path) {
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  std::strncpy(address.sun_path, path.c_str(), sizeof address.sun_path - 1);
+  const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  if (fd >= 0 && ::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0) return fd;
+  if (fd >= 0) ::close(fd);
+  return -1;
+}
+
+void SendRaw(int fd, const Bytes& bytes) { ASSERT_EQ(::send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL), ssize_t(bytes.size())); }
+
+// The reply header's status, or -1 when the server closed without one.
+long long ReplyStatus(int fd) {
+  std::array<std::uint8_t, 8> header{};
+  std::size_t got = 0;
+  while (got < header.size()) {
+    const ssize_t n = ::recv(fd, header.data() + got, header.size() - got, 0);
+    if (n <= 0) return -1;
+    got += static_cast<std::size_t>(n);
+  }
+  return DecodeHeader(header).first;
+}
+
+Bytes RequestHeader(std::uint32_t code, std::uint32_t length) {
+  const auto header = EncodeHeader({code, length});
+  return Bytes(header.begin(), header.end());
+}
+
+TEST_F(SimulatorOverSocketTest, OnlyWholeFramesAreAnsweredByTheMouseAndLogged) {
+  Serve({{}, "mouse", folder.path() / "frames.bin", {}, -1});
+  PosixDriverTransport transport(folder.path());
+  Bytes shortFrame = Frame(6, {0});
+  shortFrame.resize(100);
+  auto device = transport.Open("mouse", false);
+  ASSERT_TRUE(device);
+  EXPECT_EQ(device->Control(CommandIoControlCode, shortFrame.data(), 100), kErrorInvalidParameter);
+
+  // A request cut short: the header promises a whole frame, the client stops half way.
+  const int cut = ConnectRaw(folder.path() / "mouse");
+  ASSERT_GE(cut, 0);
+  Bytes partial = RequestHeader(CommandIoControlCode, CommandFrameSize);
+  partial.insert(partial.end(), shortFrame.begin(), shortFrame.end());
+  SendRaw(cut, partial);
+  ::shutdown(cut, SHUT_WR);
+  EXPECT_EQ(ReplyStatus(cut), kErrorInvalidParameter);
+  ::close(cut);
+
+  Bytes frame = Frame(6, {0});
+  device = transport.Open("mouse", false);
+  ASSERT_TRUE(device);
+  EXPECT_EQ(device->Control(CommandIoControlCode, frame.data(), static_cast<std::uint32_t>(frame.size())), kErrorSuccess);
+  EXPECT_EQ(test::ReadFile(folder.path() / "frames.bin"), frame) << "the log holds whole frames only";
+  EXPECT_EQ(mouse.CurrentState().frames, 1u);
+}
+
+TEST_F(SimulatorOverSocketTest, AClientThatSendsOneByteDelaysNobody) {
+  Serve({{}, "mouse", {}, {}, -1, 1000});
+  const int slow = ConnectRaw(folder.path() / "mouse");
+  ASSERT_GE(slow, 0);
+  SendRaw(slow, Bytes{0x00});
+  std::this_thread::sleep_for(std::chrono::milliseconds(50));  // the server has taken the slow client
+  PosixDriverTransport transport(folder.path());
+  Bytes frame = Frame(6, {0});
+  const auto start = std::chrono::steady_clock::now();
+  auto device = transport.Open("mouse", false);
+  ASSERT_TRUE(device);
+  EXPECT_EQ(device->Control(CommandIoControlCode, frame.data(), static_cast<std::uint32_t>(frame.size())), kErrorSuccess);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(500));
+  EXPECT_EQ(ReplyStatus(slow), kErrorInvalidParameter) << "the slow client gets an error at its deadline";
+  ::close(slow);
+}
+
+TEST_F(SimulatorOverSocketTest, ASecondServerIsRefusedAndTheFirstKeepsServing) {
+  Serve({{}, "mouse", {}, {}, -1});
+  SimulatedMouse other;
+  SimServer second(other, {folder.path(), "mouse", {}, {}, -1});
+  std::string error;
+  EXPECT_FALSE(second.Start(error));
+  EXPECT_NE(error.find("another server is answering on"), std::string::npos) << error;
+  second.Stop();
+  second.Run();  // ends at once; it must not remove the first server's socket
+  PosixDriverTransport transport(folder.path());
+  Bytes frame = Frame(6, {0});
+  auto device = transport.Open("mouse", false);
+  ASSERT_TRUE(device);
+  EXPECT_EQ(device->Control(CommandIoControlCode, frame.data(), static_cast<std::uint32_t>(frame.size())), kErrorSuccess);
+  EXPECT_EQ(mouse.CurrentState().frames, 1u);
+}
+
+TEST_F(SimulatorOverSocketTest, StoppingAServerLeavesASocketThatIsNotItsOwn) {
+  Serve({{}, "mouse", {}, {}, -1});
+  // Someone removed the first server's socket and a second server made its own at the same path.
+  std::filesystem::remove(folder.path() / "mouse");
+  SimulatedMouse other;
+  SimServer second(other, {folder.path(), "mouse", {}, {}, -1});
+  std::string error;
+  ASSERT_TRUE(second.Start(error)) << error;
+  std::thread secondThread([&] { second.Run(); });
+  server->Stop();
+  thread.join();
+  EXPECT_TRUE(std::filesystem::exists(folder.path() / "mouse")) << "the first server left the second one's socket";
+  PosixDriverTransport transport(folder.path());
+  Bytes frame = Frame(6, {0});
+  auto device = transport.Open("mouse", false);
+  ASSERT_TRUE(device);
+  EXPECT_EQ(device->Control(CommandIoControlCode, frame.data(), static_cast<std::uint32_t>(frame.size())), kErrorSuccess);
+  EXPECT_EQ(other.CurrentState().frames, 1u);
+  second.Stop();
+  secondThread.join();
+  EXPECT_FALSE(std::filesystem::exists(folder.path() / "mouse")) << "its own socket goes with it";
+}
+
+TEST(SimServer, ReplacesASocketNobodyAnswersOn) {
+  test::TempFolder folder;
+  const std::filesystem::path path = folder.path() / "mouse";
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  std::strncpy(address.sun_path, path.c_str(), sizeof address.sun_path - 1);
+  const int dead = ::socket(AF_UNIX, SOCK_STREAM, 0);
+  ASSERT_EQ(::bind(dead, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+  ::close(dead);  // the socket file stays, nobody listens
+  SimulatedMouse mouse;
+  SimServer server(mouse, {folder.path(), "mouse", {}, {}, -1});
+  std::string error;
+  EXPECT_TRUE(server.Start(error)) << error;
+}
+
+TEST(SimServer, RefusesAMemoryFileThatIsNotAnImage) {
+  test::TempFolder folder;
+  SimulatedMouse mouse;
+  std::string error;
+  SimServer overFolder(mouse, {folder.path(), "mouse", {}, folder.path(), -1});
+  EXPECT_FALSE(overFolder.Start(error));
+  EXPECT_EQ(error, folder.str() + " is a folder, not a memory image of the mouse");
+  EXPECT_FALSE(std::filesystem::exists(folder.path() / "mouse")) << "refused before the socket is made";
+  test::WriteFile(folder.path() / "short.bin", Bytes(1000, 0));
+  SimServer overShort(mouse, {folder.path(), "mouse", {}, folder.path() / "short.bin", -1});
+  EXPECT_FALSE(overShort.Start(error));
+  EXPECT_NE(error.find("1000 bytes"), std::string::npos) << error;
+}
+
+TEST(MemoryImageFile, OnlyARegularFileOfAnImageSizeIsRead) {
+  test::TempFolder folder;
+  Bytes image;
+  std::string error;
+  EXPECT_FALSE(ReadMemoryImageFile(folder.path(), image, error));
+  EXPECT_EQ(error, folder.str() + " is a folder, not a memory image of the mouse");
+  EXPECT_FALSE(ReadMemoryImageFile("/dev/zero", image, error)) << "never read until memory runs out";
+  EXPECT_EQ(error, "/dev/zero is not a regular file, so not a memory image of the mouse");
+  test::WriteFile(folder.path() / "huge.bin", Bytes(8u << 20, 0));
+  EXPECT_FALSE(ReadMemoryImageFile(folder.path() / "huge.bin", image, error));
+  EXPECT_EQ(error, folder.str("huge.bin") + " is not a memory image of the mouse: larger than 65536 or 65560 bytes");
+  Bytes unmarked(SimulatedMouse::kImageWithStateSize, 0);
+  test::WriteFile(folder.path() / "unmarked.bin", unmarked);
+  EXPECT_FALSE(ReadMemoryImageFile(folder.path() / "unmarked.bin", image, error));
+  EXPECT_NE(error.find("with its state marker"), std::string::npos) << error;
+  EXPECT_FALSE(ReadMemoryImageFile(folder.path() / "missing.bin", image, error));
+  EXPECT_NE(error.find("cannot read"), std::string::npos) << error;
+  EXPECT_TRUE(image.empty()) << "nothing is handed out on failure";
+
+  SimulatedMouse mouse;
+  Bytes write = Frame(2, {0, 1, 1, 0, 0xFA, 0xFA, 0xFA}, {42});
+  ASSERT_EQ(mouse.HandleControl(CommandIoControlCode, write), kErrorSuccess);
+  test::WriteFile(folder.path() / "saved.bin", mouse.SaveImage());
+  ASSERT_TRUE(ReadMemoryImageFile(folder.path() / "saved.bin", image, error)) << error;
+  EXPECT_EQ(image, mouse.SaveImage());
+  test::WriteFile(folder.path() / "bare.bin", Bytes(SimulatedMouse::kMemorySize, 0));
+  EXPECT_TRUE(ReadMemoryImageFile(folder.path() / "bare.bin", image, error)) << error;
+}
+
+TEST(SimRequestReader, TakesARequestInPiecesAndRefusesWhatIsNotOne) {
+  Bytes request = RequestHeader(0x1234, 3);
+  request.insert(request.end(), {7, 8, 9, 10});
+  SimRequestReader reader;
+  std::size_t used = 0;
+  for (std::uint8_t byte : request) used += reader.Feed(std::span(&byte, 1));
+  EXPECT_EQ(used, 11u) << "the byte after the request is not taken";
+  ASSERT_EQ(reader.state(), SimRequestReader::State::Complete);
+  EXPECT_EQ(reader.code(), 0x1234u);
+  EXPECT_EQ(reader.body(), (Bytes{7, 8, 9}));
+
+  SimRequestReader wrongSize;
+  wrongSize.Feed(RequestHeader(CommandIoControlCode, CommandFrameSize - 1));
+  EXPECT_EQ(wrongSize.state(), SimRequestReader::State::Refused);
+  SimRequestReader tooLong;
+  tooLong.Feed(RequestHeader(0x1234, kDriverMessageLimit + 1));
+  EXPECT_EQ(tooLong.state(), SimRequestReader::State::Refused);
+  SimulatedMouse mouse;
+  const SimReply reply = AnswerRequest(mouse, wrongSize);
+  EXPECT_EQ(reply.status, kErrorInvalidParameter);
+  EXPECT_FALSE(reply.frameReceived);
+  EXPECT_EQ(reply.bytes, RequestHeader(kErrorInvalidParameter, 0));
+  EXPECT_EQ(mouse.CurrentState().frames, 0u);
+
+  SimRequestReader frame;
+  Bytes bytes = RequestHeader(CommandIoControlCode, CommandFrameSize);
+  const Bytes body = Frame(7, {5});
+  bytes.insert(bytes.end(), body.begin(), body.end());
+  EXPECT_EQ(frame.Feed(bytes), bytes.size());
+  const SimReply answered = AnswerRequest(mouse, frame);
+  EXPECT_EQ(answered.status, kErrorSuccess);
+  EXPECT_TRUE(answered.frameReceived);
+  EXPECT_EQ(answered.bytes.size(), 8 + CommandFrameSize);
+  EXPECT_EQ(mouse.CurrentState().command7, 5);
+}
+
+// A memory image with a few values set, as a test writes them.
+class DecodeTest : public ::testing::Test {
+ protected:
+  void Put(std::size_t address, Bytes bytes) { std::copy(bytes.begin(), bytes.end(), memory.begin() + address); }
+  std::string Text(const nlohmann::json& decoded) {
+    std::ostringstream out;
+    PrintDecodedMemory(out, decoded);
+    return out.str();
+  }
+  Bytes memory = Bytes(SimulatedMouse::kMemorySize, 0);
+};
+
+TEST_F(DecodeTest, UsagesAreNamedAfterTheKeyThatProducesThem) {
+  EXPECT_EQ(HidUsageName(97, false), "NUMPAD 9") << "the navigation row without the flag is the keypad key";
+  EXPECT_EQ(HidUsageName(89, false), "NUMPAD 1");
+  EXPECT_EQ(HidUsageName(98, false), "NUMPAD 0");
+  EXPECT_EQ(HidUsageName(75, false), "PAGE UP");
+  EXPECT_EQ(HidUsageName(80, false), "LEFT ARROW");
+  EXPECT_EQ(HidUsageName(40, false), "ENTER");
+  EXPECT_EQ(HidUsageName(88, false), "NUMPAD ENTER");
+  EXPECT_EQ(HidUsageName(4, false), "A");
+  EXPECT_EQ(HidUsageName(226, false), "L ALT");
+  EXPECT_EQ(HidUsageName(226, true), "VOLUME_MUTE");
+  EXPECT_EQ(HidUsageName(0xF0, false), "usage 0xF0");
+}
+
+TEST_F(DecodeTest, TextFormShowsEverythingMemoryAndStateHold) {
+  Put(kAddressReportInterval, {2});
+  Put(kAddressCurrentProfile, {3});
+  Put(ButtonBlockAddress(kButtonBlockBase, 0, 0), {2, 16, 0, 97, 0, 15, 1, 89, 0});
+  // Level 1 has X 1200 and Y 1600; level 2 a step the table does not have.
+  Put(kAddressSensitivity[0], {4, 1, 1, 2, 3, 1, 9, 9, 0, 0, 0, 1, 7, 7});
+  // The light of Mode1 ends in the byte that starts Mode2's sensitivity record.
+  Put(kAddressLight[0], {0xF5, 0x37, 0xE1, 3, 2, 4});
+  SimulatedMouse::State state;
+  state.memoryLocation = 1;
+  state.writeState = 0;
+  state.command7 = 5;
+  state.light = {0x00, 0xFF, 0x7F, 9, 1};
+  state.rateChanges = 2;
+  state.frames = 7;
+  const nlohmann::json decoded = DecodeMemory(memory, state);
+  EXPECT_EQ(Text(decoded),
+            "report rate: 500 Hz (interval 2)\n"
+            "current profile: 3\n"
+            "active location: Mode2\n"
+            "write state: open (0)\n"
+            "command 7: 5\n"
+            "last light command: #FF0080, brightness 9, breathing 1\n"
+            "rate changes: 2, frames: 7\n"
+            "Mode1:\n"
+            "  plain group (2 buttons):\n"
+            "    1: Single Key NUMPAD 9\n"
+            "    2: Combo Key Ctrl+NUMPAD 1\n"
+            "  alt group (0 buttons):\n"
+            "  ctrl group (0 buttons):\n"
+            "  shift group (0 buttons):\n"
+            "  CPI (4 levels): 1=X 1200/Y 1600 2=step 9? 3=400 (off) 4=3500; active level 2\n"
+            "  light: #0AC81E, brightness 3, breathing 2, breath second 4\n"
+            "Mode2:\n"
+            "  plain group (0 buttons):\n"
+            "  alt group (0 buttons):\n"
+            "  ctrl group (0 buttons):\n"
+            "  shift group (0 buttons):\n"
+            "  CPI (4 levels): 1=400 (off) 2=400 (off) 3=400 (off) 4=400 (off); active level 1\n"
+            "  light: #FFFFFF, brightness 0, breathing 0, breath second 0\n"
+            "warning: Mode1 CPI level 2: X step 9 is not in the CPI table\n"
+            "warning: Mode1 CPI level 2: Y step 9 is not in the CPI table\n");
+  const auto& level = decoded["locations"][0]["sensitivity"]["levels"];
+  EXPECT_EQ(level[0]["cpiY"], 1600);
+  EXPECT_EQ(level[0]["deviceIndexY"], 3);
+  EXPECT_TRUE(level[1]["cpiX"].is_null()) << "an unknown step has no CPI, not -1";
+  EXPECT_EQ(level[1]["deviceIndexX"], 9);
+  EXPECT_EQ(decoded["locations"][0]["light"]["breathSecond"], 4);
+  EXPECT_EQ(decoded["lastLight"]["bytes"], (nlohmann::json{0x00, 0xFF, 0x7F, 9, 1}));
+  EXPECT_EQ(decoded["command7"], 5);
+  EXPECT_EQ(decoded["writeState"], 0);
+  EXPECT_EQ(decoded["locations"][0]["buttonGroups"]["plain"][0]["hid"], 97);
+}
+
+TEST_F(DecodeTest, DamagedTablesAreShownAsFarAsTheyGoWithWarnings) {
+  Bytes table(kButtonTableSize, 0);
+  table[0] = 20;
+  for (int b = 0; b < 16; ++b) table[1 + 4 * b] = 1;
+  table[1] = 17;  // a macro in slot 6, which a group does not have
+  table[2] = 6;
+  table[5] = 33;  // no such function
+  table[6] = 1;
+  Put(ButtonBlockAddress(kButtonBlockBase, 1, 3), table);
+  Put(ButtonBlockAddress(kButtonBlockBase, 0, 1), {1, 17, 0, 200, 0});  // a macro longer than its slot
+  Put(kAddressReportInterval, {7});
+  Put(kAddressCurrentProfile, {9});
+  SimulatedMouse::State state;
+  state.memoryLocation = 4;
+  state.writeState = 3;
+  const nlohmann::json decoded = DecodeMemory(memory, state);
+  const auto& shift = decoded["locations"][1];
+  EXPECT_EQ(shift["buttonCounts"]["shift"], 20) << "the count as stored";
+  EXPECT_EQ(shift["buttonGroups"]["shift"].size(), 16u) << "the table has room for 16";
+  EXPECT_EQ(shift["buttonGroups"]["shift"][1]["bytes"], (nlohmann::json{33, 1, 0, 0}));
+  EXPECT_EQ(decoded["locations"][0]["buttonGroups"]["alt"][0]["steps"].size(), 60u);
+  EXPECT_EQ(decoded["warnings"],
+            (nlohmann::json{"Mode1 alt button 1: macro length 200 is more than the slot's 180 bytes",
+                            "Mode2 shift group: button count 20 is more than the table's 16; the first 16 are shown",
+                            "Mode2 shift button 1: macro slot 6 does not exist (0..4)",
+                            "Mode2 shift button 2: unknown function code 33",
+                            "report interval 7 ms is not a rate the mouse has",
+                            "current profile 9 is not one of the five (0..4)",
+                            "active location 4 is neither Mode1 (0) nor Mode2 (1)",
+                            "write state 3 is neither open (0) nor closed (1)"}));
+  const std::string text = Text(decoded);
+  EXPECT_NE(text.find("  shift group (20 buttons):\n"), std::string::npos) << text;
+  EXPECT_NE(text.find("    2: Code 33 (bytes 1 0 0)\n"), std::string::npos) << text;
+  EXPECT_NE(text.find("report rate: unknown (interval 7)\n"), std::string::npos) << text;
+  EXPECT_NE(text.find("write state: unknown (3)\n"), std::string::npos) << text;
 }
 
 TEST(SimServer, RefusesToReplaceAFileThatIsNotASocket) {

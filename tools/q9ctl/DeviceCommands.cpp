@@ -59,10 +59,15 @@ struct Device {
   }
 
   void LoadSimulatorMemory() {
-    if (options.simulatorMemory.empty() || !std::filesystem::exists(PathFromUtf8(options.simulatorMemory))) return;
-    std::ifstream in(PathFromUtf8(options.simulatorMemory), std::ios::binary);
-    const std::vector<std::uint8_t> image((std::istreambuf_iterator<char>(in)), {});
-    if (!mouse->LoadImage(image)) throw CommandFailed(options.simulatorMemory + " is not a memory image of the mouse");
+    if (options.simulatorMemory.empty()) return;
+    const std::filesystem::path file = PathFromUtf8(options.simulatorMemory);
+    std::error_code ec;
+    if (std::filesystem::symlink_status(file, ec).type() == std::filesystem::file_type::not_found) return;
+    std::vector<std::uint8_t> image;
+    std::string error;
+    // A regular file of an image's size only: a device or a huge file is refused, never read whole.
+    if (!ReadMemoryImageFile(file, image, error)) throw CommandFailed(error);
+    mouse->LoadImage(image);
   }
 
   void SaveSimulatorMemory() {

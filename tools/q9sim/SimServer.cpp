@@ -7,42 +7,43 @@
 #include <sys/un.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fstream>
-#include <vector>
+#include <utility>
 
 #include "platform/DriverSocketProtocol.h"
+#include "protocol/CommandFrame.h"
 
 namespace q9 {
 
 namespace {
 
-constexpr int kClientTimeoutMs = 2000;
-
-bool ReadExactly(int fd, std::uint8_t* data, std::size_t size) {
-  while (size) {
-    pollfd p{fd, POLLIN, 0};
-    const int ready = ::poll(&p, 1, kClientTimeoutMs);
-    if (ready < 0 && errno == EINTR) continue;
-    if (ready <= 0) return false;
-    const ssize_t n = ::recv(fd, data, size, 0);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    data += n;
-    size -= static_cast<std::size_t>(n);
-  }
+bool AddressOf(const std::filesystem::path& path, sockaddr_un& address) {
+  address = {};
+  address.sun_family = AF_UNIX;
+  if (path.string().size() >= sizeof address.sun_path) return false;
+  std::memcpy(address.sun_path, path.c_str(), path.string().size() + 1);
   return true;
 }
 
-void WriteExactly(int fd, const std::uint8_t* data, std::size_t size) {
-  while (size) {
-    const ssize_t n = ::send(fd, data, size, MSG_NOSIGNAL);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return;
-    data += n;
-    size -= static_cast<std::size_t>(n);
+enum class Listening { Nobody, Somebody, Unknown };
+
+// Whether a server answers on the socket: a connection is taken (or the backlog is full) when one
+// does; it is refused when the socket is left over from a server that is gone.
+Listening WhoListens(const sockaddr_un& address, int& error) {
+  const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+  if (fd < 0) {
+    error = errno;
+    return Listening::Unknown;
   }
+  const int result = ::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address);
+  error = result == 0 ? 0 : errno;
+  ::close(fd);
+  if (result == 0 || error == EAGAIN || error == EINPROGRESS) return Listening::Somebody;
+  if (error == ECONNREFUSED || error == ENOENT) return Listening::Nobody;
+  return Listening::Unknown;
 }
 
 // The memory file is replaced whole (temporary file, then rename), so a reader never sees half an
@@ -62,7 +63,10 @@ void ReplaceFile(const std::filesystem::path& file, const std::vector<std::uint8
 
 SimServer::SimServer(SimulatedMouse& mouse, SimServerOptions options) : mouse_(mouse), options_(std::move(options)) {}
 
-SimServer::~SimServer() { Close(); }
+SimServer::~SimServer() {
+  CloseClients();
+  Close();
+}
 
 std::filesystem::path SimServer::SocketPath() const {
   return (options_.deviceFolder.empty() ? DefaultDeviceFolder() : options_.deviceFolder) / options_.name;
@@ -71,36 +75,51 @@ std::filesystem::path SimServer::SocketPath() const {
 bool SimServer::Start(std::string& error) {
   const std::filesystem::path path = SocketPath();
   sockaddr_un address{};
-  address.sun_family = AF_UNIX;
-  if (options_.name.empty() || options_.name.find('/') != std::string::npos || path.string().size() >= sizeof address.sun_path) {
+  if (options_.name.empty() || options_.name.find('/') != std::string::npos || !AddressOf(path, address)) {
     error = "unusable device name or folder: " + path.string();
     return false;
   }
-  if (!options_.memoryFile.empty() && std::filesystem::exists(options_.memoryFile)) {
-    std::ifstream in(options_.memoryFile, std::ios::binary);
-    const std::vector<std::uint8_t> image((std::istreambuf_iterator<char>(in)), {});
-    if (!mouse_.LoadImage(image)) {
-      error = options_.memoryFile.string() + " is not a memory image of the mouse";
-      return false;
-    }
+  std::error_code ec;
+  if (!options_.memoryFile.empty() && std::filesystem::symlink_status(options_.memoryFile, ec).type() !=
+                                          std::filesystem::file_type::not_found) {
+    std::vector<std::uint8_t> image;
+    if (!ReadMemoryImageFile(options_.memoryFile, image, error)) return false;
+    mouse_.LoadImage(image);
   }
-  // A socket left by a simulator that died is replaced; any other file is left alone.
+  // A socket left by a simulator that died is replaced; a live one and any other file are left alone.
   struct stat existing {};
   if (::lstat(path.c_str(), &existing) == 0) {
     if (!S_ISSOCK(existing.st_mode)) {
       error = path.string() + " exists and is not a socket";
       return false;
     }
-    ::unlink(path.c_str());
+    int connectError = 0;
+    switch (WhoListens(address, connectError)) {
+      case Listening::Somebody:
+        error = "another server is answering on " + path.string() + "; stop it first";
+        return false;
+      case Listening::Unknown:
+        error = "cannot tell whether a server is answering on " + path.string() + ": " + std::strerror(connectError);
+        return false;
+      case Listening::Nobody:
+        ::unlink(path.c_str());
+        break;
+    }
   }
-  std::memcpy(address.sun_path, path.c_str(), path.string().size() + 1);
-  listener_ = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  if (listener_ < 0 || ::bind(listener_, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0 ||
-      ::listen(listener_, 16) != 0) {
+  listener_ = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+  if (listener_ < 0 || ::bind(listener_, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
     error = "cannot listen on " + path.string() + ": " + std::strerror(errno);
-    Close();
+    if (listener_ >= 0) ::close(std::exchange(listener_, -1));
     return false;
   }
+  struct stat bound {};
+  if (::lstat(path.c_str(), &bound) != 0 || ::listen(listener_, 64) != 0) {
+    error = "cannot listen on " + path.string() + ": " + std::strerror(errno);
+    ::close(std::exchange(listener_, -1));
+    return false;
+  }
+  socketDevice_ = bound.st_dev;
+  socketInode_ = bound.st_ino;
   if (!options_.framesFile.empty()) {
     framesFd_ = ::open(options_.framesFile.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
     if (framesFd_ < 0) {
@@ -110,58 +129,116 @@ bool SimServer::Start(std::string& error) {
     }
   }
   if (options_.unplugAfter >= 0) mouse_.UnplugAfter(options_.unplugAfter);
-  mouse_.OnFrame = [this](std::span<const std::uint8_t> frame, std::uint32_t) { RecordFrame(frame); };
   return true;
 }
 
 void SimServer::RecordFrame(std::span<const std::uint8_t> frame) {
-  if (framesFd_ >= 0) {
-    std::size_t done = 0;
-    while (done < frame.size()) {
-      const ssize_t n = ::write(framesFd_, frame.data() + done, frame.size() - done);
-      if (n < 0 && errno == EINTR) continue;
-      if (n <= 0) break;
-      done += static_cast<std::size_t>(n);
-    }
+  if (framesFd_ < 0) return;
+  std::size_t done = 0;
+  while (done < frame.size()) {
+    const ssize_t n = ::write(framesFd_, frame.data() + done, frame.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    done += static_cast<std::size_t>(n);
   }
 }
 
-void SimServer::Serve(int client) {
-  std::array<std::uint8_t, 8> headerBytes{};
-  if (!ReadExactly(client, headerBytes.data(), headerBytes.size())) return;  // opened and closed: a presence test
-  const DriverMessageHeader request = DecodeHeader(headerBytes);
-  std::vector<std::uint8_t> body;
-  std::uint32_t status = kErrorInvalidParameter;
-  if (request.length <= kDriverMessageLimit) {
-    body.resize(request.length);
-    if (!ReadExactly(client, body.data(), body.size())) return;
-    status = mouse_.HandleControl(request.first, body);
+void SimServer::AcceptClients() {
+  while (clients_.size() < kMaxClients) {
+    const int fd = ::accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
+    if (fd < 0) return;
+    Client client;
+    client.fd = fd;
+    client.deadline = Clock::now() + std::chrono::milliseconds(options_.clientTimeoutMs);
+    clients_.push_back(std::move(client));
   }
-  const auto reply = EncodeHeader({status, static_cast<std::uint32_t>(body.size())});
-  WriteExactly(client, reply.data(), reply.size());
-  WriteExactly(client, body.data(), body.size());
-  if (!options_.memoryFile.empty()) ReplaceFile(options_.memoryFile, mouse_.SaveImage());
+}
+
+void SimServer::ReadFrom(Client& client) {
+  std::uint8_t buffer[4096];
+  const ssize_t n = ::recv(client.fd, buffer, sizeof buffer, 0);
+  if (n < 0 && (errno == EINTR || errno == EAGAIN)) return;
+  if (n <= 0) {
+    // Gone before the request was whole: a presence test when nothing came, else a cut-short request.
+    if (client.request.Started()) Answer(client);
+    client.done = true;
+    return;
+  }
+  const std::span<const std::uint8_t> data(buffer, static_cast<std::size_t>(n));
+  // Bytes after a whole request are not part of it; one request per connection.
+  client.request.Feed(data);
+  if (client.request.state() != SimRequestReader::State::Incomplete) Answer(client);
+}
+
+void SimServer::Answer(Client& client) {
+  const bool whole = client.request.state() == SimRequestReader::State::Complete;
+  SimReply reply = AnswerRequest(mouse_, client.request);
+  if (reply.frameReceived) RecordFrame(client.request.body());
+  if (whole && !options_.memoryFile.empty()) ReplaceFile(options_.memoryFile, mouse_.SaveImage());
+  client.reply = std::move(reply.bytes);
+  WriteTo(client);  // a reply fits the socket's buffer, so it nearly always goes at once
+}
+
+void SimServer::WriteTo(Client& client) {
+  while (client.replySent < client.reply.size()) {
+    const ssize_t n =
+        ::send(client.fd, client.reply.data() + client.replySent, client.reply.size() - client.replySent, MSG_NOSIGNAL);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0 && errno == EAGAIN) return;
+    if (n <= 0) break;
+    client.replySent += static_cast<std::size_t>(n);
+  }
+  client.done = true;
 }
 
 void SimServer::Run() {
+  std::vector<pollfd> fds;
   while (!stop_ && mouse_.Present()) {
-    pollfd p{listener_, POLLIN, 0};
-    const int ready = ::poll(&p, 1, 100);
-    if (ready <= 0) continue;
-    const int client = ::accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC);
-    if (client < 0) continue;
-    Serve(client);
-    ::close(client);
+    fds.clear();
+    fds.push_back({listener_, static_cast<short>(clients_.size() < kMaxClients ? POLLIN : 0), 0});
+    int timeoutMs = 100;
+    const Clock::time_point now = Clock::now();
+    for (const Client& client : clients_) {
+      fds.push_back({client.fd, static_cast<short>(client.reply.empty() ? POLLIN : POLLOUT), 0});
+      const auto left = std::chrono::ceil<std::chrono::milliseconds>(client.deadline - now).count();
+      timeoutMs = static_cast<int>(std::clamp<long long>(left, 0, timeoutMs));
+    }
+    if (::poll(fds.data(), fds.size(), timeoutMs) < 0 && errno != EINTR) break;
+    for (std::size_t i = 0; i < clients_.size() && mouse_.Present(); ++i) {
+      Client& client = clients_[i];
+      const short events = fds[i + 1].revents;
+      if (events && client.reply.empty()) ReadFrom(client);
+      else if (events) WriteTo(client);
+      if (!client.done && Clock::now() >= client.deadline) {
+        if (client.reply.empty() && client.request.Started()) Answer(client);
+        client.done = true;
+      }
+    }
+    std::erase_if(clients_, [](const Client& client) {
+      if (client.done) ::close(client.fd);
+      return client.done;
+    });
+    if (fds[0].revents) AcceptClients();
   }
+  CloseClients();
   Close();
 }
 
+void SimServer::CloseClients() {
+  for (const Client& client : clients_) ::close(client.fd);
+  clients_.clear();
+}
+
 void SimServer::Close() {
-  mouse_.OnFrame = nullptr;
   if (listener_ >= 0) {
-    ::close(listener_);
-    listener_ = -1;
-    ::unlink(SocketPath().c_str());
+    // Another server may have replaced the socket this one made; that one stays. The bound
+    // listener keeps its socket file's inode in use, so the number cannot have been reused yet.
+    struct stat current {};
+    const std::filesystem::path path = SocketPath();
+    if (::lstat(path.c_str(), &current) == 0 && S_ISSOCK(current.st_mode) && current.st_dev == socketDevice_ &&
+        current.st_ino == socketInode_)
+      ::unlink(path.c_str());
+    ::close(std::exchange(listener_, -1));
   }
   if (framesFd_ >= 0) {
     ::close(framesFd_);

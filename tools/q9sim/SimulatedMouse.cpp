@@ -1,9 +1,11 @@
 #include "SimulatedMouse.h"
 
 #include <cstring>
+#include <fstream>
 #include <string_view>
 
 #include "model/LittleEndian.h"
+#include "platform/Utf8Path.h"
 #include "protocol/CommandFrame.h"
 
 namespace q9 {
@@ -12,6 +14,16 @@ namespace {
 
 constexpr std::string_view kStateMagic{"Q9SIMST1", 8};
 constexpr std::size_t kStateSize = 8 + 3 + 5 + 4 + 4;
+static_assert(SimulatedMouse::kImageWithStateSize == SimulatedMouse::kMemorySize + kStateSize);
+
+bool HasState(std::span<const std::uint8_t> image) {
+  return image.size() == SimulatedMouse::kImageWithStateSize &&
+         std::memcmp(image.data() + SimulatedMouse::kMemorySize, kStateMagic.data(), kStateMagic.size()) == 0;
+}
+
+bool IsMemoryImage(std::span<const std::uint8_t> image) {
+  return image.size() == SimulatedMouse::kMemorySize || HasState(image);
+}
 
 bool IsWellFormed(std::span<const std::uint8_t> frame) {
   return frame.size() == CommandFrameSize && frame[0] == 0x16 && frame[1] == 0x10 && frame[2] == 0;
@@ -90,10 +102,8 @@ std::vector<std::uint8_t> SimulatedMouse::SaveImage() const {
 }
 
 bool SimulatedMouse::LoadImage(std::span<const std::uint8_t> image) {
-  const bool bare = image.size() == kMemorySize;
-  const bool withState = image.size() == kMemorySize + kStateSize &&
-                         std::memcmp(image.data() + kMemorySize, kStateMagic.data(), kStateMagic.size()) == 0;
-  if (!bare && !withState) return false;
+  if (!IsMemoryImage(image)) return false;
+  const bool withState = HasState(image);
   std::lock_guard lock(mutex_);
   std::memcpy(memory_.data(), image.data(), kMemorySize);
   state_ = State{};
@@ -123,6 +133,45 @@ void SimulatedMouse::UnplugAfter(int frames) {
   std::lock_guard lock(mutex_);
   framesUntilUnplug_ = frames;
   if (frames == 0) present_ = false;
+}
+
+bool ReadMemoryImageFile(const std::filesystem::path& file, std::vector<std::uint8_t>& image, std::string& error) {
+  const std::string name = Utf8FromPath(file);
+  std::error_code ec;
+  const std::filesystem::file_status status = std::filesystem::status(file, ec);
+  if (ec) {
+    error = "cannot read " + name + ": " + ec.message();
+    return false;
+  }
+  if (status.type() == std::filesystem::file_type::directory) {
+    error = name + " is a folder, not a memory image of the mouse";
+    return false;
+  }
+  if (status.type() != std::filesystem::file_type::regular) {
+    error = name + " is not a regular file, so not a memory image of the mouse";
+    return false;
+  }
+  std::ifstream in(file, std::ios::binary);
+  std::vector<std::uint8_t> bytes(SimulatedMouse::kImageWithStateSize + 1);
+  in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  if (in.bad() || !in.is_open()) {
+    error = "cannot read " + name;
+    return false;
+  }
+  bytes.resize(static_cast<std::size_t>(in.gcount()));
+  const std::string sizes =
+      std::to_string(SimulatedMouse::kMemorySize) + " or " + std::to_string(SimulatedMouse::kImageWithStateSize);
+  if (bytes.size() > SimulatedMouse::kImageWithStateSize) {
+    error = name + " is not a memory image of the mouse: larger than " + sizes + " bytes";
+    return false;
+  }
+  if (!IsMemoryImage(bytes)) {
+    error = name + " is not a memory image of the mouse: " + std::to_string(bytes.size()) +
+            " bytes, an image has " + sizes + (bytes.size() == SimulatedMouse::kImageWithStateSize ? " with its state marker" : "");
+    return false;
+  }
+  image = std::move(bytes);
+  return true;
 }
 
 namespace {

@@ -5,10 +5,12 @@
 
 #include <array>
 #include <cstdint>
+#include <filesystem>
 #include <functional>
 #include <mutex>
 #include <optional>
 #include <span>
+#include <string>
 #include <vector>
 
 #include "platform/DriverTransport.h"
@@ -18,6 +20,8 @@ namespace q9 {
 class SimulatedMouse {
  public:
   static constexpr std::size_t kMemorySize = 65536;
+  /// The memory followed by the state, as SaveImage writes it.
+  static constexpr std::size_t kImageWithStateSize = kMemorySize + 24;
 
   /// What the mouse holds besides its memory.
   struct State {
@@ -58,6 +62,11 @@ class SimulatedMouse {
   bool present_ = true;
   int framesUntilUnplug_ = -1;
 };
+
+/// Reads a memory image file: a regular file of one of the two image sizes. At most one byte more
+/// than the larger size is read, so a device or an endless file is no danger. False, with `error`
+/// one line saying what is wrong with the file, otherwise.
+bool ReadMemoryImageFile(const std::filesystem::path& file, std::vector<std::uint8_t>& image, std::string& error);
 
 /// The simulated mouse as a driver, in the same process.
 class SimulatedDriverTransport : public DriverTransport {

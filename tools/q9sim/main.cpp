@@ -39,17 +39,14 @@ int Serve(const q9::SimServerOptions& options) {
 }
 
 int Decode(const std::string& file, bool json) {
-  std::ifstream in(file, std::ios::binary);
-  if (!in) {
-    std::cerr << "q9sim: cannot read " << file << "\n";
+  std::vector<std::uint8_t> image;
+  std::string error;
+  if (!q9::ReadMemoryImageFile(file, image, error)) {
+    std::cerr << "q9sim: " << error << "\n";
     return 1;
   }
-  const std::vector<std::uint8_t> image((std::istreambuf_iterator<char>(in)), {});
   q9::SimulatedMouse mouse;
-  if (!mouse.LoadImage(image)) {
-    std::cerr << "q9sim: " << file << " is not a memory image of the mouse (" << image.size() << " bytes)\n";
-    return 1;
-  }
+  mouse.LoadImage(image);
   std::optional<q9::SimulatedMouse::State> state;
   if (image.size() > q9::SimulatedMouse::kMemorySize) state = mouse.CurrentState();
   const auto memory = mouse.Memory();
@@ -59,9 +56,7 @@ int Decode(const std::string& file, bool json) {
   return 0;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
+int Run(int argc, char** argv) {
   CLI::App app{"The simulated Q9 Gaming Mouse", "q9sim"};
   app.require_subcommand(1);
   q9::SimServerOptions options;
@@ -90,4 +85,16 @@ int main(int argc, char** argv) {
   options.framesFile = frames;
   options.memoryFile = memory;
   return Serve(options);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  // Every failure has its own message; this only keeps an unforeseen one from aborting.
+  try {
+    return Run(argc, argv);
+  } catch (const std::exception& e) {
+    std::cerr << "q9sim: " << e.what() << "\n";
+    return 1;
+  }
 }

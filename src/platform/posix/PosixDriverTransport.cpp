@@ -6,10 +6,13 @@
 #include <sys/un.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -25,27 +28,64 @@ std::filesystem::path DefaultDeviceFolder() {
 
 namespace {
 
-int ConnectTo(const std::filesystem::path& path) {
+using Clock = std::chrono::steady_clock;
+
+// A point in time by which an operation must be done; "never" for the monitoring reads.
+class Deadline {
+ public:
+  static Deadline Never() { return Deadline(); }
+  static Deadline In(int milliseconds) { return Deadline(Clock::now() + std::chrono::milliseconds(milliseconds)); }
+  /// What poll() takes: -1 without a deadline, else the milliseconds left (0 once it has passed).
+  int PollTimeout() const {
+    if (!at_) return -1;
+    const auto left = std::chrono::ceil<std::chrono::milliseconds>(*at_ - Clock::now()).count();
+    return left <= 0 ? 0 : static_cast<int>(std::min<long long>(left, 60'000));
+  }
+  bool Passed() const { return at_ && Clock::now() >= *at_; }
+
+ private:
+  Deadline() = default;
+  explicit Deadline(Clock::time_point at) : at_(at) {}
+  std::optional<Clock::time_point> at_;
+};
+
+// Connects without blocking past the time-out. A listener whose backlog is full makes a
+// non-blocking connect fail with EAGAIN at once, so that is retried until the time-out; a socket
+// nobody listens on fails at once. The socket stays non-blocking.
+int ConnectTo(const std::filesystem::path& path, int timeoutMs) {
   sockaddr_un address{};
   address.sun_family = AF_UNIX;
   const std::string text = path.string();
   if (text.size() >= sizeof address.sun_path) return -1;
   std::memcpy(address.sun_path, text.c_str(), text.size() + 1);
-  const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  if (fd < 0) return -1;
-  if (::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
+  const Deadline deadline = Deadline::In(timeoutMs);
+  for (;;) {
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+    if (fd < 0) return -1;
+    if (::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0) return fd;
+    const int error = errno;
+    if (error == EINPROGRESS || error == EINTR) {
+      pollfd p{fd, POLLOUT, 0};
+      int soError = 0;
+      socklen_t length = sizeof soError;
+      if (::poll(&p, 1, deadline.PollTimeout()) == 1 &&
+          ::getsockopt(fd, SOL_SOCKET, SO_ERROR, &soError, &length) == 0 && soError == 0)
+        return fd;
+      ::close(fd);
+      return -1;
+    }
     ::close(fd);
-    return -1;
+    if (error != EAGAIN || deadline.Passed()) return -1;
+    ::usleep(static_cast<useconds_t>(std::min(deadline.PollTimeout(), 10) * 1000));
   }
-  return fd;
 }
 
 // A connection to the socket's path: each call is one socket connection (a request and its reply),
 // as every frame opens and closes the device.
 class SocketConnection : public DriverConnection {
  public:
-  SocketConnection(std::filesystem::path path, int openedFd, int timeoutMs)
-      : path_(std::move(path)), openedFd_(openedFd), timeoutMs_(timeoutMs) {
+  SocketConnection(std::filesystem::path path, int openedFd, int connectTimeoutMs, int replyTimeoutMs)
+      : path_(std::move(path)), openedFd_(openedFd), connectTimeoutMs_(connectTimeoutMs), replyTimeoutMs_(replyTimeoutMs) {
     if (::pipe2(cancelPipe_, O_CLOEXEC | O_NONBLOCK) != 0) cancelPipe_[0] = cancelPipe_[1] = -1;
   }
   ~SocketConnection() override {
@@ -54,14 +94,16 @@ class SocketConnection : public DriverConnection {
       if (fd >= 0) ::close(fd);
   }
 
+  // One deadline for the whole exchange: a peer that reads slowly or trickles its reply byte by
+  // byte does not get more time than one that says nothing.
   std::uint32_t Control(std::uint32_t code, std::uint8_t* buffer, std::uint32_t count) override {
     std::uint32_t received = 0;
-    return Exchange(code, buffer, count, buffer, count, received, timeoutMs_);
+    return Exchange(code, buffer, count, buffer, count, received, Deadline::In(replyTimeoutMs_));
   }
 
   std::uint32_t Read(std::uint32_t code, const std::uint8_t* in, std::uint32_t inLength, std::uint8_t* out,
                      std::uint32_t outLength, std::uint32_t& bytesRead) override {
-    return Exchange(code, in, inLength, out, outLength, bytesRead, -1);
+    return Exchange(code, in, inLength, out, outLength, bytesRead, Deadline::Never());
   }
 
   void Cancel() override {
@@ -71,11 +113,11 @@ class SocketConnection : public DriverConnection {
   }
 
  private:
-  // Waits until fd is readable; false on time-out, cancel or error (status says which).
-  bool WaitReadable(int fd, int timeoutMs, std::uint32_t& status) {
-    pollfd fds[2] = {{fd, POLLIN, 0}, {cancelPipe_[0], POLLIN, 0}};
+  // Waits until fd is ready for `events`; false on time-out, cancel or error (status says which).
+  bool WaitFor(int fd, short events, const Deadline& deadline, std::uint32_t& status) {
+    pollfd fds[2] = {{fd, events, 0}, {cancelPipe_[0], POLLIN, 0}};
     for (;;) {
-      const int n = ::poll(fds, cancelPipe_[0] >= 0 ? 2 : 1, timeoutMs);
+      const int n = ::poll(fds, cancelPipe_[0] >= 0 ? 2 : 1, deadline.PollTimeout());
       if (n < 0 && errno == EINTR) continue;
       if (n == 0) status = kErrorSemTimeout;
       else if (n < 0) status = kErrorDeviceNotConnected;
@@ -85,23 +127,25 @@ class SocketConnection : public DriverConnection {
     }
   }
 
-  bool SendAll(int fd, const std::uint8_t* data, std::size_t size) {
+  std::uint32_t SendAll(int fd, const std::uint8_t* data, std::size_t size, const Deadline& deadline) {
     while (size) {
+      std::uint32_t status = 0;
+      if (!WaitFor(fd, POLLOUT, deadline, status)) return status;
       const ssize_t n = ::send(fd, data, size, MSG_NOSIGNAL);
-      if (n < 0 && errno == EINTR) continue;
-      if (n <= 0) return false;
+      if (n < 0 && (errno == EINTR || errno == EAGAIN)) continue;
+      if (n <= 0) return kErrorDeviceNotConnected;
       data += n;
       size -= static_cast<std::size_t>(n);
     }
-    return true;
+    return kErrorSuccess;
   }
 
-  std::uint32_t ReceiveAll(int fd, std::uint8_t* data, std::size_t size, int timeoutMs) {
+  std::uint32_t ReceiveAll(int fd, std::uint8_t* data, std::size_t size, const Deadline& deadline) {
     while (size) {
       std::uint32_t status = 0;
-      if (!WaitReadable(fd, timeoutMs, status)) return status;
+      if (!WaitFor(fd, POLLIN, deadline, status)) return status;
       const ssize_t n = ::recv(fd, data, size, 0);
-      if (n < 0 && errno == EINTR) continue;
+      if (n < 0 && (errno == EINTR || errno == EAGAIN)) continue;
       if (n <= 0) return kErrorDeviceNotConnected;
       data += n;
       size -= static_cast<std::size_t>(n);
@@ -110,27 +154,29 @@ class SocketConnection : public DriverConnection {
   }
 
   std::uint32_t Exchange(std::uint32_t code, const std::uint8_t* in, std::uint32_t inLength, std::uint8_t* out,
-                         std::uint32_t outLength, std::uint32_t& received, int timeoutMs) {
+                         std::uint32_t outLength, std::uint32_t& received, const Deadline& deadline) {
     received = 0;
     if (cancelled_) return kErrorOperationAborted;
     // The connection made when the device was opened carries the first call.
-    const int fd = openedFd_ >= 0 ? std::exchange(openedFd_, -1) : ConnectTo(path_);
+    const int fd = openedFd_ >= 0 ? std::exchange(openedFd_, -1) : ConnectTo(path_, connectTimeoutMs_);
     if (fd < 0) return kErrorDeviceNotConnected;
-    const std::uint32_t status = ExchangeOn(fd, code, in, inLength, out, outLength, received, timeoutMs);
+    const std::uint32_t status = ExchangeOn(fd, code, in, inLength, out, outLength, received, deadline);
     ::close(fd);
     return status;
   }
 
   std::uint32_t ExchangeOn(int fd, std::uint32_t code, const std::uint8_t* in, std::uint32_t inLength,
-                           std::uint8_t* out, std::uint32_t outLength, std::uint32_t& received, int timeoutMs) {
+                           std::uint8_t* out, std::uint32_t outLength, std::uint32_t& received,
+                           const Deadline& deadline) {
     const auto header = EncodeHeader({code, inLength});
-    if (!SendAll(fd, header.data(), header.size()) || !SendAll(fd, in, inLength)) return kErrorDeviceNotConnected;
+    if (const auto status = SendAll(fd, header.data(), header.size(), deadline)) return status;
+    if (const auto status = SendAll(fd, in, inLength, deadline)) return status;
     std::array<std::uint8_t, 8> replyHeader{};
-    if (const auto status = ReceiveAll(fd, replyHeader.data(), replyHeader.size(), timeoutMs)) return status;
+    if (const auto status = ReceiveAll(fd, replyHeader.data(), replyHeader.size(), deadline)) return status;
     const DriverMessageHeader reply = DecodeHeader(replyHeader);
     if (reply.length > kDriverMessageLimit) return kErrorDeviceNotConnected;
     std::vector<std::uint8_t> data(reply.length);
-    if (const auto status = ReceiveAll(fd, data.data(), data.size(), timeoutMs)) return status;
+    if (const auto status = ReceiveAll(fd, data.data(), data.size(), deadline)) return status;
     received = std::min<std::uint32_t>(reply.length, outLength);
     if (received) std::memcpy(out, data.data(), received);
     return reply.first;
@@ -138,15 +184,16 @@ class SocketConnection : public DriverConnection {
 
   std::filesystem::path path_;
   int openedFd_;
-  int timeoutMs_;
+  int connectTimeoutMs_;
+  int replyTimeoutMs_;
   int cancelPipe_[2] = {-1, -1};
   std::atomic<bool> cancelled_{false};
 };
 
 }  // namespace
 
-PosixDriverTransport::PosixDriverTransport(std::filesystem::path deviceFolder, int replyTimeoutMs)
-    : deviceFolder_(std::move(deviceFolder)), replyTimeoutMs_(replyTimeoutMs) {}
+PosixDriverTransport::PosixDriverTransport(std::filesystem::path deviceFolder, int replyTimeoutMs, int connectTimeoutMs)
+    : deviceFolder_(std::move(deviceFolder)), replyTimeoutMs_(replyTimeoutMs), connectTimeoutMs_(connectTimeoutMs) {}
 
 std::filesystem::path PosixDriverTransport::SocketPath(const std::string& deviceName) const {
   return (deviceFolder_.empty() ? DefaultDeviceFolder() : deviceFolder_) / deviceName;
@@ -155,10 +202,10 @@ std::filesystem::path PosixDriverTransport::SocketPath(const std::string& device
 std::unique_ptr<DriverConnection> PosixDriverTransport::Open(const std::string& deviceName, bool) {
   if (deviceName.empty() || deviceName.find('/') != std::string::npos) return nullptr;
   const std::filesystem::path path = SocketPath(deviceName);
-  // Opening succeeds only while somebody listens on the socket.
-  const int fd = ConnectTo(path);
+  // Opening succeeds only while somebody listens on the socket and takes the connection in time.
+  const int fd = ConnectTo(path, connectTimeoutMs_);
   if (fd < 0) return nullptr;
-  return std::make_unique<SocketConnection>(path, fd, replyTimeoutMs_);
+  return std::make_unique<SocketConnection>(path, fd, connectTimeoutMs_, replyTimeoutMs_);
 }
 
 }  // namespace q9
