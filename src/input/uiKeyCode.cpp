@@ -371,6 +371,8 @@ std::int32_t VKToHIDCode(std::int32_t vk, std::int32_t extended) {
   return row == nullptr || row->HIDCode == -1 ? 0 : row->HIDCode;
 }
 
+bool IsSendableKey(std::int32_t vk, std::int32_t extended) { return VKToHIDCode(vk, extended) != 0; }
+
 std::string VKToKeyName(std::int32_t vk, std::int32_t extended) {
   const TKeyboardInfoTable* row = ServingRow(vk, extended);
   return row == nullptr ? std::string() : row->KeyDescription;

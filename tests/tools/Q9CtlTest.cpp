@@ -173,6 +173,28 @@ TEST_F(Q9CtlTest, BadSetArgumentsChangeNothing) {
   EXPECT_EQ(Run({"set", "cpi-level", "1", "off"}), 1) << "the last level stays on";
 }
 
+TEST_F(Q9CtlTest, KeysTheMouseCannotSendAreRefused) {
+  ASSERT_EQ(Run({"set", "button", "3", "Single Key...", "F5"}), 0) << err.str();
+  ASSERT_EQ(Run({"export", "0", files.str("before.GPX")}), 0);
+  const std::vector<std::vector<std::string>> refused = {
+      {"set", "button", "3", "Single Key...", "Mouse Left Click"},
+      {"set", "button", "3", "Single Key...", "CTRL"},
+      {"set", "button", "3", "Single Key...", "VK_NULL"},
+      {"set", "button", "3", "Single Key...", "SHIFT"},
+      {"set", "button", "3", "Combo Key...", "Ctrl", "ALT"},
+      {"set", "button", "3", "Combo Key...", "Ctrl", "A", "Mouse Right Click"},
+  };
+  for (const auto& command : refused) {
+    EXPECT_EQ(Run(command), 1) << command.back();
+    EXPECT_NE(err.str().find("cannot send the key \"" + command.back() + "\""), std::string::npos) << err.str();
+  }
+  ASSERT_EQ(Run({"export", "0", files.str("after.GPX")}), 0);
+  EXPECT_EQ(test::ReadFile(files.path() / "after.GPX"), test::ReadFile(files.path() / "before.GPX")) << "nothing saved";
+  for (const char* key : {"A", "L CTRL", "R CTRL", "EXT:ENTER"})
+    EXPECT_EQ(Run({"set", "button", "3", "Single Key...", key}), 0) << key << ": " << err.str();
+  EXPECT_EQ(Run({"set", "button", "3", "Combo Key...", "Alt", "EXT:ENTER"}), 0) << "no second key: " << err.str();
+}
+
 TEST_F(Q9CtlTest, ApplyToTheSimulatedMouse) {
   const std::string memory = files.str("mouse.bin");
   ASSERT_EQ(Run({"set", "button", "1", "Right Click"}), 0);

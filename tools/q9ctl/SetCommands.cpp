@@ -37,9 +37,13 @@ void ExpectArguments(const Options& o, std::size_t count, const std::string& usa
   if (o.functionArguments.size() != count) throw CommandFailed("\"" + o.function + "\" takes " + usage);
 }
 
+// A key the mouse can send: a key without a HID usage would give an entry that does nothing.
 TSINGLEKEYINFO KeyArgument(const std::string& name) {
   std::int32_t vk = 0, extended = 0;
   if (!FindKeyByName(name, vk, extended)) throw CommandFailed("unknown key \"" + name + "\" (see q9ctl keys)");
+  if (!IsSendableKey(vk, extended))
+    throw CommandFailed("the mouse cannot send the key \"" + name +
+                        "\": it has no HID code (q9ctl keys lists the codes; use e.g. L CTRL instead of CTRL)");
   return {static_cast<Word>(vk), static_cast<Word>(extended)};
 }
 
