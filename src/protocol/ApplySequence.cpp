@@ -1,6 +1,8 @@
 #include "protocol/ApplySequence.h"
 
+#include <chrono>
 #include <memory>
+#include <thread>
 
 #include "model/MemoryLocations.h"
 
@@ -73,6 +75,18 @@ void SendFrames(TDM& dm, TuiSTDCommand& channel, const ApplyState& state, const 
   Pause(hooks, 50);
 }
 
+// One run of frames at a time per mouse: another program's apply is waited for a little (the
+// window's pause keeps it responsive meanwhile), then this one gives up without sending.
+bool TakeDevice(TuiSTDCommand& channel, const ApplyHooks& hooks, std::unique_ptr<DeviceLease>& lease) {
+  constexpr int kStepMs = 50;
+  for (int waited = 0;; waited += kStepMs) {
+    if (channel.TryLockDevice(lease) == DeviceLockResult::Acquired) return true;
+    if (waited >= kDeviceBusyWaitMs) return false;
+    if (hooks.ProgressPause) hooks.ProgressPause(kStepMs);
+    else std::this_thread::sleep_for(std::chrono::milliseconds(kStepMs));
+  }
+}
+
 // The rate-change command closes the sequence after a rate change. When frames failed, the change
 // stays pending so that the next apply sends it again.
 void FinishRateChange(TuiSTDCommand& channel, ApplyState& state, const ApplyHooks& hooks, bool framesFailed) {
@@ -131,6 +145,11 @@ ApplyResult ApplySettingsToDevice(TDM& dm, TuiSTDCommand& channel, ApplyState& s
   } catch (const DeviceImageError& e) {
     NotifyMonitor(hooks, state, dm);
     return {ApplyOutcome::ConversionFailed, std::string("cannot write the settings to the mouse: ") + e.what()};
+  }
+  std::unique_ptr<DeviceLease> lease;
+  if (!TakeDevice(channel, hooks, lease)) {
+    NotifyMonitor(hooks, state, dm);
+    return {ApplyOutcome::DeviceBusy, kDeviceBusyText};
   }
   const TuiSTDCommand::CallCounts before = channel.Counts();
   SendFrames(dm, channel, state, *prepared, hooks);

@@ -2,12 +2,15 @@
 
 #include <nlohmann/json.hpp>
 
+#include <cstring>
+#include <limits>
 #include <sstream>
 
 #include "MemoryDecode.h"
 #include "Q9Ctl.h"
 #include "SimulatedMouse.h"
 #include "TestSupport.h"
+#include "model/ProfileRecords.h"
 
 namespace q9 {
 namespace {
@@ -193,6 +196,70 @@ TEST_F(Q9CtlTest, KeysTheMouseCannotSendAreRefused) {
   for (const char* key : {"A", "L CTRL", "R CTRL", "EXT:ENTER"})
     EXPECT_EQ(Run({"set", "button", "3", "Single Key...", key}), 0) << key << ": " << err.str();
   EXPECT_EQ(Run({"set", "button", "3", "Combo Key...", "Alt", "EXT:ENTER"}), 0) << "no second key: " << err.str();
+}
+
+TEST_F(Q9CtlTest, ShowGivesTheValuesTheProgramUsesAndNamesReplacedOnes) {
+  ASSERT_EQ(Run({"show"}), 0);
+  auto settings = std::make_unique<TALLPROFILESETTINGINFO>();
+  Bytes stored = test::ReadFile(Key() / "qvGMPROFILE.GPX");
+  std::memcpy(settings.get(), stored.data(), sizeof *settings);
+  settings->CurrentProfileIndex = 7;
+  settings->ReservedData.IntegerData[kSlotMode1Profile] = 9;
+  settings->ReservedData.IntegerData[kSlotMode2Profile] = -3;
+  test::WriteFile(Key() / "qvGMPROFILE.GPX", test::BytesOf(*settings));
+  auto profile = std::make_unique<TMouseProfileInfoEasyShiftEx>();
+  Bytes factory = Fixture("factory_profile.GPX");
+  std::memcpy(profile.get(), factory.data(), sizeof *profile);
+  profile->MouseSettingInfo.CurrentCPIIndex = std::numeric_limits<Integer>::max();
+  test::WriteFile(Key() / "MyProfile0.GPX", test::BytesOf(*profile));
+
+  ASSERT_EQ(Run({"show", "--json", "--profile", "0"}), 0) << err.str();
+  const auto doc = nlohmann::json::parse(out.str());
+  EXPECT_EQ(doc["settings"]["currentProfile"], 0);
+  EXPECT_EQ(doc["settings"]["storedCurrentProfile"], 7);
+  EXPECT_EQ(doc["settings"]["mode1Profile"], 0);
+  EXPECT_EQ(doc["settings"]["storedMode1Profile"], 9);
+  EXPECT_EQ(doc["settings"]["mode2Profile"], 1);
+  EXPECT_EQ(doc["settings"]["storedMode2Profile"], -3);
+  EXPECT_TRUE(doc["profiles"][0]["currentCpiLevel"].is_null()) << doc["profiles"][0]["currentCpiLevel"];
+  EXPECT_EQ(doc["profiles"][0]["storedCurrentCpiIndex"], std::numeric_limits<Integer>::max());
+  ASSERT_EQ(Run({"show", "--profile", "0"}), 0) << err.str();
+  EXPECT_NE(out.str().find("current profile:    0 (stored 7, out of range)"), std::string::npos) << out.str();
+  EXPECT_NE(out.str().find("Mode2 holds:        profile 1 (stored -3, out of range)"), std::string::npos);
+  EXPECT_NE(out.str().find("no active level (stored index 2147483647)"), std::string::npos);
+
+  ASSERT_EQ(Run({"set", "mode2", "4"}), 0) << err.str();
+  EXPECT_EQ(out.str(), "memory locations hold profiles 0 (Mode1) and 4 (Mode2)\n");
+}
+
+TEST_F(Q9CtlTest, FailuresSayWhatWhereAndWhy) {
+  EXPECT_EQ(Run({"apply", "--sim-memory", files.str("mouse.bin")}), 2) << "--sim-memory needs --simulate";
+  EXPECT_NE(err.str().find("--simulate"), std::string::npos) << err.str();
+  EXPECT_FALSE(std::filesystem::exists(files.path() / "mouse.bin"));
+
+  EXPECT_EQ(Run({"export", "0", ""}), 1);
+  EXPECT_EQ(err.str(), "q9ctl: cannot export profile 0: the file name is empty\n");
+  EXPECT_EQ(Run({"import", "2", ""}), 1);
+  EXPECT_EQ(err.str(), "q9ctl: cannot import into profile 2: the file name is empty\n");
+
+  const std::string socket = (files.path() / "usbglcs00001").string();
+  EXPECT_EQ(Run({"--device-dir", files.str(), "device"}), 1);
+  EXPECT_EQ(out.str(), "device " + socket + ": not present\n") << "the socket it tried, not a Windows path";
+  EXPECT_EQ(err.str(), "q9ctl: no mouse: no driver answers at " + socket + "\n");
+  EXPECT_EQ(Run({"--device-dir", files.str(), "apply"}), 1);
+  EXPECT_NE(err.str().find("(no driver answers at " + socket + ")"), std::string::npos) << err.str();
+}
+
+TEST_F(Q9CtlTest, ASaveRefusedByTheStoreNamesTheProfileTheFolderAndTheReason) {
+  ASSERT_EQ(Run({"show"}), 0);
+  test::GiveToUnprivileged(store.path());
+  std::filesystem::permissions(Key(), std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
+  EXPECT_TRUE(test::RunUnprivileged([&] {
+    if (Run({"set", "report-rate", "1000"}) != 1) return false;
+    const std::string message = err.str();
+    return message.rfind("q9ctl: cannot save profile 0: ", 0) == 0 && message.find(Key().string()) != std::string::npos &&
+           message.find("Permission denied") != std::string::npos;
+  }));
 }
 
 TEST_F(Q9CtlTest, ApplyToTheSimulatedMouse) {

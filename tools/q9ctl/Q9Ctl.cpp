@@ -41,7 +41,14 @@ int Show(TDM& dm, const Options& o, std::ostream& out) {
   return 0;
 }
 
+void ExpectFileName(const Options& o, const char* command) {
+  if (o.file.empty())
+    throw CommandFailed(std::string("cannot ") + command + " profile " + std::to_string(o.profileArg) +
+                        ": the file name is empty");
+}
+
 int Export(TDM& dm, const Options& o, std::ostream& out) {
+  ExpectFileName(o, "export");
   dm.SwitchToProfile(o.profileArg, 0);
   const std::string path = AbsolutePath(o.file);
   if (!dm.SaveCurrentProfileInfoToFile(path))
@@ -52,6 +59,7 @@ int Export(TDM& dm, const Options& o, std::ostream& out) {
 }
 
 int Import(TDM& dm, const Options& o, std::ostream& out) {
+  ExpectFileName(o, "import into");
   dm.SwitchToProfile(o.profileArg, 0);
   const std::string path = AbsolutePath(o.file);
   if (!dm.LoadCurrentProfileInfoFromFile(path))

@@ -138,7 +138,12 @@ int SetCpiLevel(TDM& dm, const Options& o, std::ostream& out) {
 
 int SetRate(TDM& dm, const Options& o, std::ostream& out) {
   if (!SetReportRate(dm, o.rate)) throw CommandFailed("the report rates are 125, 250, 333, 500 and 1000 Hz");
-  if (!dm.SaveBackAllProfileInfo()) throw CommandFailed("cannot save the profiles");
+  // Every profile is saved, as the window saves them all; the first failure says where and why.
+  std::string failure;
+  for (int i = 0; i < kGameProfileCount; ++i)
+    if (!dm.SaveProfileInfoToRegistry(i) && failure.empty())
+      failure = "cannot save profile " + std::to_string(i) + ": " + dm.ProfileComponent(i).LastError();
+  if (!failure.empty()) throw CommandFailed(failure);
   out << "report rate " << o.rate << " Hz in every profile (apply with --rate-changed to send it)\n";
   return 0;
 }

@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/file.h>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
@@ -159,6 +160,54 @@ std::unique_ptr<DriverConnection> PosixDriverTransport::Open(const std::string& 
   const int fd = ConnectTo(path);
   if (fd < 0) return nullptr;
   return std::make_unique<SocketConnection>(path, fd, replyTimeoutMs_);
+}
+
+namespace {
+
+class FlockLease : public DeviceLease {
+ public:
+  explicit FlockLease(int fd) : fd_(fd) {}
+  ~FlockLease() override { ::close(fd_); }  // closing the last descriptor releases the flock
+  FlockLease(const FlockLease&) = delete;
+  FlockLease& operator=(const FlockLease&) = delete;
+
+ private:
+  int fd_;
+};
+
+// The lock file is shared by every user who reaches the device, so it is opened for reading only
+// (enough for flock) and created readable by all. A file another user created first is opened
+// without O_CREAT, which a sticky folder's protection against planted files would refuse.
+int OpenDeviceLockFile(const std::filesystem::path& file) {
+  constexpr int kFlags = O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NOCTTY;
+  int fd = ::open(file.c_str(), kFlags | O_CREAT, 0644);
+  if (fd < 0 && errno == EACCES) fd = ::open(file.c_str(), kFlags);
+  return fd;
+}
+
+}  // namespace
+
+std::string PosixDriverTransport::DeviceLocation(const std::string& deviceName) const {
+  return SocketPath(deviceName).string();
+}
+
+std::filesystem::path PosixDriverTransport::LockPath(const std::string& deviceName) const {
+  return SocketPath(deviceName).string() + ".lock";
+}
+
+DeviceLockResult PosixDriverTransport::TryLockDevice(const std::string& deviceName, std::unique_ptr<DeviceLease>& lease) {
+  lease.reset();
+  if (deviceName.empty() || deviceName.find('/') != std::string::npos) return DeviceLockResult::Acquired;
+  const int fd = OpenDeviceLockFile(LockPath(deviceName));
+  if (fd < 0) return DeviceLockResult::Acquired;  // no lock can be made here: unguarded
+  while (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    if (errno == EINTR) continue;
+    const bool busy = errno == EWOULDBLOCK;
+    ::close(fd);
+    return busy ? DeviceLockResult::Busy : DeviceLockResult::Acquired;
+  }
+  lease = std::make_unique<FlockLease>(fd);
+  return DeviceLockResult::Acquired;
 }
 
 }  // namespace q9
