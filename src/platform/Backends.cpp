@@ -9,6 +9,7 @@
 #include "platform/windows/WinRegistryStore.h"
 #include "platform/windows/WinShell.h"
 #include "platform/windows/WinSingleInstanceLock.h"
+#include "platform/windows/WinStoreLock.h"
 #include "platform/windows/WinSystemLocale.h"
 #include "platform/windows/WinWindowMessaging.h"
 #else
@@ -18,6 +19,7 @@
 #include "platform/posix/UdevDeviceNotifications.h"
 #include "platform/posix/UdevDeviceSetup.h"
 #include "platform/posix/PosixSingleInstanceLock.h"
+#include "platform/posix/PosixStoreLock.h"
 #include "platform/posix/PosixSystemLocale.h"
 #include "platform/posix/PosixWindowMessaging.h"
 #endif
@@ -28,6 +30,9 @@ namespace q9 {
 std::unique_ptr<RegistryStore> MakeRegistryStore(const std::filesystem::path& storeFolder) {
   if (!storeFolder.empty()) return std::make_unique<FileRegistryStore>(storeFolder);
   return std::make_unique<WinRegistryStore>();
+}
+std::unique_ptr<StoreLock> MakeStoreLock(const std::filesystem::path& storeFolder) {
+  return std::make_unique<WinStoreLock>(storeFolder);
 }
 std::unique_ptr<SingleInstanceLock> MakeSingleInstanceLock() { return std::make_unique<WinSingleInstanceLock>(); }
 std::unique_ptr<SystemLocale> MakeSystemLocale() { return std::make_unique<WinSystemLocale>(); }
@@ -44,6 +49,9 @@ std::unique_ptr<DeviceNotifications> MakeDeviceNotifications(Scheduler&, const s
 std::unique_ptr<RegistryStore> MakeRegistryStore(const std::filesystem::path& storeFolder) {
   return std::make_unique<FileRegistryStore>(storeFolder.empty() ? FileRegistryStore::DefaultStoreFolder()
                                                                   : storeFolder);
+}
+std::unique_ptr<StoreLock> MakeStoreLock(const std::filesystem::path& storeFolder) {
+  return std::make_unique<PosixStoreLock>(storeFolder.empty() ? FileRegistryStore::DefaultStoreFolder() : storeFolder);
 }
 std::unique_ptr<SingleInstanceLock> MakeSingleInstanceLock() { return std::make_unique<PosixSingleInstanceLock>(); }
 std::unique_ptr<SystemLocale> MakeSystemLocale() { return std::make_unique<PosixSystemLocale>(); }

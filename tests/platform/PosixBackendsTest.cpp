@@ -7,6 +7,7 @@
 #include "platform/LocaleTable.h"
 #include "platform/posix/PosixShell.h"
 #include "platform/posix/PosixSingleInstanceLock.h"
+#include "platform/posix/PosixStoreLock.h"
 #include "platform/posix/PosixSystemLocale.h"
 
 namespace q9 {
@@ -60,6 +61,65 @@ TEST(PosixSingleInstanceLock, LockFileIsPerUser) {
             "/tmp/zoGMMouseconfig-" + std::to_string(::getuid()) + ".lock");
   test::ScopedEnv set("XDG_RUNTIME_DIR", "/run/user/1000");
   EXPECT_EQ(PosixSingleInstanceLock().LockFile("zoGMMouseconfig"), "/run/user/1000/zoGMMouseconfig.lock");
+}
+
+TEST(PosixStoreLock, ReadersShareWritersExcludeAndEachStoreHasItsOwn) {
+  test::TempFolder folder;
+  const std::filesystem::path store = folder.path() / "not" / "yet" / "there";
+  PosixStoreLock reader(store), otherReader(store), writer(store), elsewhere(folder.path());
+  std::string error;
+  ASSERT_EQ(reader.Lock(StoreLockMode::Shared, 0, error), StoreLockResult::Acquired) << error;
+  EXPECT_TRUE(std::filesystem::is_directory(store)) << "the store folder is made as the store would make it";
+  EXPECT_EQ(otherReader.Lock(StoreLockMode::Shared, 0, error), StoreLockResult::Acquired);
+  EXPECT_EQ(writer.Lock(StoreLockMode::Exclusive, 50, error), StoreLockResult::Busy);
+  EXPECT_EQ(elsewhere.Lock(StoreLockMode::Exclusive, 0, error), StoreLockResult::Acquired) << "another store";
+  reader.Unlock();
+  otherReader.Unlock();
+  EXPECT_EQ(writer.Lock(StoreLockMode::Exclusive, 0, error), StoreLockResult::Acquired);
+  EXPECT_EQ(reader.Lock(StoreLockMode::Shared, 50, error), StoreLockResult::Busy);
+}
+
+TEST(PosixStoreLock, TheWindowMarkIsSeenByOtherProcessesAndDiesWithItsHolder) {
+  test::TempFolder folder;
+  PosixStoreLock probe(folder.path());
+  EXPECT_FALSE(probe.WindowMarkHeldElsewhere()) << "no window ever opened the store";
+  int ready[2];
+  ASSERT_EQ(::pipe(ready), 0);
+  const pid_t window = ::fork();
+  ASSERT_GE(window, 0);
+  if (window == 0) {
+    PosixStoreLock mark(folder.path());
+    std::string error;
+    const char result = mark.HoldWindowMark(error) == StoreLockResult::Acquired ? 'y' : 'n';
+    if (::write(ready[1], &result, 1) != 1) ::_exit(2);
+    ::pause();
+    ::_exit(0);
+  }
+  char result = 0;
+  ASSERT_EQ(::read(ready[0], &result, 1), 1);
+  ASSERT_EQ(result, 'y');
+  EXPECT_TRUE(probe.WindowMarkHeldElsewhere());
+  EXPECT_TRUE(probe.WindowMarkHeldElsewhere()) << "probing takes nothing away";
+  std::string error;
+  EXPECT_EQ(PosixStoreLock(folder.path()).HoldWindowMark(error), StoreLockResult::Busy) << "one window per store";
+  ::kill(window, SIGKILL);
+  ::waitpid(window, nullptr, 0);
+  EXPECT_FALSE(probe.WindowMarkHeldElsewhere()) << "a crashed window leaves no mark";
+  ::close(ready[0]);
+  ::close(ready[1]);
+}
+
+TEST(PosixStoreLock, AFolderThatCannotBeUsedIsUnavailableWithTheReason) {
+  test::TempFolder folder;
+  test::GiveToUnprivileged(folder.path());
+  std::filesystem::permissions(folder.path(), std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+  EXPECT_TRUE(test::RunUnprivileged([&] {
+    PosixStoreLock lock(folder.path() / "store");
+    std::string error;
+    return lock.Lock(StoreLockMode::Exclusive, 0, error) == StoreLockResult::Unavailable &&
+           error.find((folder.path() / "store").string()) != std::string::npos &&
+           error.find("Permission denied") != std::string::npos;
+  }));
 }
 
 TEST(PosixSystemLocale, LanguageFromTheFirstSetVariable) {

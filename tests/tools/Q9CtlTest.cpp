@@ -2,15 +2,22 @@
 
 #include <nlohmann/json.hpp>
 
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
 #include <cstring>
+#include <functional>
 #include <limits>
 #include <sstream>
+#include <thread>
 
 #include "MemoryDecode.h"
 #include "Q9Ctl.h"
 #include "SimulatedMouse.h"
 #include "TestSupport.h"
 #include "model/ProfileRecords.h"
+#include "platform/posix/PosixStoreLock.h"
 
 namespace q9 {
 namespace {
@@ -260,6 +267,100 @@ TEST_F(Q9CtlTest, ASaveRefusedByTheStoreNamesTheProfileTheFolderAndTheReason) {
     return message.rfind("q9ctl: cannot save profile 0: ", 0) == 0 && message.find(Key().string()) != std::string::npos &&
            message.find("Permission denied") != std::string::npos;
   }));
+}
+
+// Runs each command in its own process, all released at the same moment; returns their exit codes.
+std::vector<int> RunTogether(const std::vector<std::function<int()>>& commands) {
+  int start[2];
+  if (::pipe(start) != 0) return {};
+  std::vector<pid_t> children;
+  for (const auto& command : commands) {
+    const pid_t child = ::fork();
+    if (child == 0) {
+      ::close(start[1]);
+      char byte;
+      [[maybe_unused]] const ssize_t n = ::read(start[0], &byte, 1);  // returns when the parent closes its end
+      ::_exit(command());
+    }
+    children.push_back(child);
+  }
+  ::close(start[0]);
+  ::close(start[1]);
+  std::vector<int> codes;
+  for (const pid_t child : children) {
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    codes.push_back(WIFEXITED(status) ? WEXITSTATUS(status) : -1);
+  }
+  return codes;
+}
+
+TEST_F(Q9CtlTest, CommandsRunTogetherKeepEveryChange) {
+  ASSERT_EQ(Run({"show"}), 0);
+  std::vector<std::function<int()>> commands;
+  for (int button = 1; button <= 8; ++button)
+    commands.push_back([this, button] {
+      return Run({"set", "button", std::to_string(button), "Single Key...", "F" + std::to_string(button)});
+    });
+  commands.push_back([this] { return Run({"set", "mode1", "4"}); });
+  commands.push_back([this] { return Run({"set", "mode2", "3"}); });
+  EXPECT_EQ(RunTogether(commands), std::vector<int>(10, 0));
+  ASSERT_EQ(Run({"show", "--json", "--profile", "0"}), 0);
+  const auto doc = nlohmann::json::parse(out.str());
+  for (int button = 1; button <= 8; ++button) {
+    const auto& shown = doc["profiles"][0]["buttonGroups"]["plain"][button - 1];
+    EXPECT_EQ(shown.value("key", nlohmann::json::object()).value("name", ""), "F" + std::to_string(button))
+        << "button " << button << ": " << shown.dump();
+  }
+  EXPECT_EQ(doc["settings"]["mode1Profile"], 4);
+  EXPECT_EQ(doc["settings"]["mode2Profile"], 3);
+}
+
+TEST_F(Q9CtlTest, AStoreHeldByAnotherWriterIsWaitedForThenBusy) {
+  ASSERT_EQ(Run({"show"}), 0);
+  PosixStoreLock other(store.path());
+  std::string error;
+  ASSERT_EQ(other.Lock(StoreLockMode::Exclusive, 0, error), StoreLockResult::Acquired) << error;
+  std::thread release([&] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    other.Unlock();
+  });
+  EXPECT_EQ(Run({"set", "mode1", "2"}), 0) << "a short turn of another writer is waited for: " << err.str();
+  release.join();
+
+  ASSERT_EQ(other.Lock(StoreLockMode::Exclusive, 0, error), StoreLockResult::Acquired);
+  const auto started = std::chrono::steady_clock::now();
+  EXPECT_EQ(Run({"set", "mode1", "3"}), 1);
+  EXPECT_GE(std::chrono::steady_clock::now() - started, std::chrono::milliseconds(kStoreLockWaitMs - 100));
+  EXPECT_EQ(err.str(), "q9ctl: the settings store " + store.str() + " is busy (another q9ctl is writing)\n");
+  other.Unlock();
+  ASSERT_EQ(Run({"show", "--json"}), 0);
+  EXPECT_EQ(nlohmann::json::parse(out.str())["settings"]["mode1Profile"], 2);
+}
+
+TEST_F(Q9CtlTest, WritersKeepOffAStoreTheWindowWorksOnUnlessForced) {
+  ASSERT_EQ(Run({"set", "mode1", "2"}), 0);
+  PosixStoreLock window(store.path());
+  std::string error;
+  ASSERT_EQ(window.HoldWindowMark(error), StoreLockResult::Acquired) << error;
+  for (const std::vector<std::string>& command :
+       {std::vector<std::string>{"set", "mode1", "4"}, {"reset", "0"}, {"apply", "--simulate"},
+        {"import", "1", test::FixturePath("factory_profile_sensor16.GPX").string()}}) {
+    EXPECT_EQ(Run(command), 1) << command[0];
+    EXPECT_EQ(err.str(), "q9ctl: q9config is open on this settings store (" + store.str() + "); close it or use --force\n")
+        << command[0];
+  }
+  EXPECT_EQ(Run({"show", "--json"}), 0) << "reading is fine";
+  EXPECT_EQ(nlohmann::json::parse(out.str())["settings"]["mode1Profile"], 2) << "nothing was written";
+  EXPECT_EQ(Run({"export", "0", files.str("p.GPX")}), 0);
+  EXPECT_EQ(Run({"--force", "set", "mode1", "4"}), 0) << err.str();
+  test::TempFolder otherStore;
+  std::vector<std::string> elsewhere = {"q9ctl", "--store", otherStore.str(), "set", "mode1", "3"};
+  std::vector<const char*> argv;
+  for (const std::string& a : elsewhere) argv.push_back(a.c_str());
+  EXPECT_EQ(RunQ9Ctl(static_cast<int>(argv.size()), argv.data(), out, err), 0) << "another store is not affected";
+  window.ReleaseWindowMark();
+  EXPECT_EQ(Run({"set", "mode1", "1"}), 0) << "the window has closed: " << err.str();
 }
 
 TEST_F(Q9CtlTest, ApplyToTheSimulatedMouse) {

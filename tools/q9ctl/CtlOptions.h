@@ -14,6 +14,7 @@ struct Options {
   std::string deviceFolder;
   std::string configFile;
   std::string programPath;
+  bool force = false;  ///< write even while q9config is open on the store
   bool json = false;
   int profile = -1;    ///< --profile of show and set (-1: all, or the current profile)
   int profileArg = 0;  ///< the profile argument of export, import, reset
