@@ -2,6 +2,8 @@
 
 #include "platform/FileRegistryStore.h"
 
+#include <stdexcept>
+
 #ifdef _WIN32
 #include "platform/windows/WinDeviceNotifications.h"
 #include "platform/windows/WinDeviceSetup.h"
@@ -46,12 +48,25 @@ std::unique_ptr<DeviceNotifications> MakeDeviceNotifications(Scheduler&, const s
   return std::make_unique<WinDeviceNotifications>();
 }
 #else
+namespace {
+
+// A store without a folder would land in the current folder: better no store and a clear reason.
+std::filesystem::path StoreFolderOrDefault(const std::filesystem::path& storeFolder) {
+  if (!storeFolder.empty()) return storeFolder;
+  std::filesystem::path folder = FileRegistryStore::DefaultStoreFolder();
+  if (folder.empty())
+    throw std::runtime_error("no folder for the settings: HOME is not set and the user database has no home "
+                             "folder for this user (name one with --store)");
+  return folder;
+}
+
+}  // namespace
+
 std::unique_ptr<RegistryStore> MakeRegistryStore(const std::filesystem::path& storeFolder) {
-  return std::make_unique<FileRegistryStore>(storeFolder.empty() ? FileRegistryStore::DefaultStoreFolder()
-                                                                  : storeFolder);
+  return std::make_unique<FileRegistryStore>(StoreFolderOrDefault(storeFolder));
 }
 std::unique_ptr<StoreLock> MakeStoreLock(const std::filesystem::path& storeFolder) {
-  return std::make_unique<PosixStoreLock>(storeFolder.empty() ? FileRegistryStore::DefaultStoreFolder() : storeFolder);
+  return std::make_unique<PosixStoreLock>(StoreFolderOrDefault(storeFolder));
 }
 std::unique_ptr<SingleInstanceLock> MakeSingleInstanceLock() { return std::make_unique<PosixSingleInstanceLock>(); }
 std::unique_ptr<SystemLocale> MakeSystemLocale() { return std::make_unique<PosixSystemLocale>(); }

@@ -18,6 +18,7 @@
 namespace q9 {
 
 /// The settings store; `storeFolder` overrides the default place where the platform has a choice.
+/// Throws std::runtime_error (saying why) when there is no default place.
 std::unique_ptr<RegistryStore> MakeRegistryStore(const std::filesystem::path& storeFolder = {});
 /// The locks of the store MakeRegistryStore(storeFolder) gives.
 std::unique_ptr<StoreLock> MakeStoreLock(const std::filesystem::path& storeFolder = {});

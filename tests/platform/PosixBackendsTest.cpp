@@ -1,10 +1,14 @@
 #include <gtest/gtest.h>
+#include <pwd.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include "TestSupport.h"
+#include "platform/DriverSocketProtocol.h"
+#include "platform/FileRegistryStore.h"
 #include "platform/LocaleTable.h"
+#include "platform/UserFolders.h"
 #include "platform/posix/PosixShell.h"
 #include "platform/posix/PosixSingleInstanceLock.h"
 #include "platform/posix/PosixStoreLock.h"
@@ -57,10 +61,78 @@ TEST(PosixSingleInstanceLock, MissingRuntimeFolderIsUnavailableNotHeld) {
 
 TEST(PosixSingleInstanceLock, LockFileIsPerUser) {
   test::ScopedEnv runtime("XDG_RUNTIME_DIR", nullptr);
-  EXPECT_EQ(PosixSingleInstanceLock().LockFile("zoGMMouseconfig"),
-            "/tmp/zoGMMouseconfig-" + std::to_string(::getuid()) + ".lock");
+  const std::string own = "/tmp/q9config-" + std::to_string(::getuid()) + "/zoGMMouseconfig.lock";
+  EXPECT_EQ(PosixSingleInstanceLock().LockFile("zoGMMouseconfig"), own) << "in a folder of the user's own";
+  test::ScopedEnv relative("XDG_RUNTIME_DIR", "run/user/1000");
+  EXPECT_EQ(PosixSingleInstanceLock().LockFile("zoGMMouseconfig"), own) << "a relative runtime folder is ignored";
   test::ScopedEnv set("XDG_RUNTIME_DIR", "/run/user/1000");
   EXPECT_EQ(PosixSingleInstanceLock().LockFile("zoGMMouseconfig"), "/run/user/1000/zoGMMouseconfig.lock");
+}
+
+// The fallback folder in /tmp as another user might have prepared it for "nobody".
+TEST(PosixSingleInstanceLock, AFallbackFolderAnotherUserCouldWriteIsRefusedWithTheReason) {
+  if (::geteuid() != 0) GTEST_SKIP() << "needs root to play the other user";
+  test::ScopedEnv runtime("XDG_RUNTIME_DIR", nullptr);
+  const std::filesystem::path own = "/tmp/q9config-65534";
+  std::filesystem::remove_all(own);
+  auto attempt = [](const char* expected) {
+    return test::RunUnprivileged([expected] {
+      PosixSingleInstanceLock lock;
+      const LockResult result = lock.TryAcquire("zoGMMouseconfig");
+      return expected ? result == LockResult::Unsafe && lock.LastError().find(expected) != std::string::npos
+                      : result == LockResult::Acquired;
+    });
+  };
+  ASSERT_TRUE(std::filesystem::create_directory(own));  // made by root, not by the user
+  EXPECT_TRUE(attempt("belongs to user 0, not to this user"));
+  ASSERT_EQ(::chown(own.c_str(), 65534, 65534), 0);
+  ASSERT_EQ(::chmod(own.c_str(), 0777), 0);
+  EXPECT_TRUE(attempt("may be written by other users"));
+  std::filesystem::remove_all(own);
+  test::TempFolder elsewhere;
+  test::GiveToUnprivileged(elsewhere.path());
+  std::filesystem::create_directory_symlink(elsewhere.path(), own);
+  EXPECT_TRUE(attempt("is not a folder"));
+  std::filesystem::remove(own);
+  EXPECT_TRUE(attempt(nullptr)) << "a missing folder is made";
+  struct stat made {};
+  ASSERT_EQ(::lstat(own.c_str(), &made), 0);
+  EXPECT_EQ(made.st_mode & 0777, 0700u);
+  EXPECT_EQ(made.st_uid, 65534u);
+  EXPECT_TRUE(attempt(nullptr)) << "and used again";
+  std::filesystem::remove_all(own);
+}
+
+TEST(PosixFolders, RelativeOrMissingEnvironmentFoldersAreIgnored) {
+  test::ScopedEnv q9Config("Q9_CONFIG_HOME", nullptr);
+  test::ScopedEnv q9Device("Q9_DEVICE_DIR", nullptr);
+  const passwd* user = ::getpwuid(::getuid());
+  ASSERT_NE(user, nullptr);
+  EXPECT_EQ(UserHomeFolder(), std::filesystem::path(user->pw_dir));
+  {
+    test::ScopedEnv home("HOME", nullptr);
+    test::ScopedEnv config("XDG_CONFIG_HOME", nullptr);
+    EXPECT_EQ(FileRegistryStore::DefaultStoreFolder(), std::filesystem::path(user->pw_dir) / ".config")
+        << "without HOME the home folder comes from the user database, not the current folder";
+  }
+  {
+    test::ScopedEnv home("HOME", "somewhere");
+    test::ScopedEnv config("XDG_CONFIG_HOME", "relative/config");
+    EXPECT_EQ(FileRegistryStore::DefaultStoreFolder(), std::filesystem::path(user->pw_dir) / ".config");
+  }
+  {
+    test::ScopedEnv home("HOME", "/home/someone");
+    test::ScopedEnv config("XDG_CONFIG_HOME", "relative/config");
+    EXPECT_EQ(FileRegistryStore::DefaultStoreFolder(), "/home/someone/.config");
+    test::ScopedEnv absolute("XDG_CONFIG_HOME", "/etc/xdg-user");
+    EXPECT_EQ(FileRegistryStore::DefaultStoreFolder(), "/etc/xdg-user");
+  }
+  {
+    test::ScopedEnv runtime("XDG_RUNTIME_DIR", "run/user");
+    EXPECT_EQ(DefaultDeviceFolder(), "/tmp") << "the driver socket's shared place";
+    test::ScopedEnv absolute("XDG_RUNTIME_DIR", "/run/user/7");
+    EXPECT_EQ(DefaultDeviceFolder(), "/run/user/7");
+  }
 }
 
 TEST(PosixStoreLock, ReadersShareWritersExcludeAndEachStoreHasItsOwn) {

@@ -15,12 +15,15 @@
 #include <vector>
 
 #include "platform/DriverSocketProtocol.h"
+#include "platform/posix/PosixUserFolders.h"
 
 namespace q9 {
 
+// The driver's socket is shared by every user of the mouse, so without a runtime folder it stays
+// in /tmp; a relative XDG_RUNTIME_DIR is ignored, as the XDG rules say.
 std::filesystem::path DefaultDeviceFolder() {
-  for (const char* variable : {"Q9_DEVICE_DIR", "XDG_RUNTIME_DIR"})
-    if (const char* value = std::getenv(variable); value && *value) return value;
+  if (const char* value = std::getenv("Q9_DEVICE_DIR"); value && *value) return value;
+  if (auto runtime = XdgRuntimeFolder(); !runtime.empty()) return runtime;
   return "/tmp";
 }
 
