@@ -13,6 +13,7 @@
 #include "platform/posix/PosixSingleInstanceLock.h"
 #include "platform/posix/PosixStoreLock.h"
 #include "platform/posix/PosixSystemLocale.h"
+#include "platform/posix/PosixWindowMessaging.h"
 
 namespace q9 {
 namespace {
@@ -130,6 +131,8 @@ TEST(PosixFolders, RelativeOrMissingEnvironmentFoldersAreIgnored) {
   {
     test::ScopedEnv runtime("XDG_RUNTIME_DIR", "run/user");
     EXPECT_EQ(DefaultDeviceFolder(), "/tmp") << "the driver socket's shared place";
+    EXPECT_EQ(PosixWindowMessaging().SocketPath("TqvMonitorMain"),
+              "/tmp/q9-window-TqvMonitorMain-" + std::to_string(::getuid()));
     test::ScopedEnv absolute("XDG_RUNTIME_DIR", "/run/user/7");
     EXPECT_EQ(DefaultDeviceFolder(), "/run/user/7");
   }
