@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <atomic>
 #include <chrono>
@@ -205,8 +206,13 @@ TEST_F(SimulatorOverSocketTest, TheDeviceLockSitsBesideTheSocketAndIsExclusive) 
   EXPECT_EQ(transport.LockPath("usbglcs00001"), folder.path() / "usbglcs00001.lock");
   EXPECT_EQ(transport.DeviceLocation("usbglcs00001"), (folder.path() / "usbglcs00001").string());
   std::unique_ptr<DeviceLease> first, second;
+  const mode_t umask = ::umask(077);  // a private umask must not keep other users off the lock
   ASSERT_EQ(transport.TryLockDevice("usbglcs00001", first), DeviceLockResult::Acquired);
+  ::umask(umask);
   ASSERT_TRUE(first) << "a lock file could be made here";
+  EXPECT_EQ(std::filesystem::status(transport.LockPath("usbglcs00001")).permissions() & std::filesystem::perms::others_read,
+            std::filesystem::perms::others_read)
+      << "every user of the mouse can lock it";
   EXPECT_EQ(PosixDriverTransport(folder.path()).TryLockDevice("usbglcs00001", second), DeviceLockResult::Busy);
   EXPECT_EQ(transport.TryLockDevice("another", second), DeviceLockResult::Acquired) << "per device";
   first.reset();

@@ -4,6 +4,7 @@
 #include <poll.h>
 #include <sys/file.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
 
@@ -179,13 +180,17 @@ class FlockLease : public DeviceLease {
 };
 
 // The lock file is shared by every user who reaches the device, so it is opened for reading only
-// (enough for flock) and created readable by all. A file another user created first is opened
-// without O_CREAT, which a sticky folder's protection against planted files would refuse.
+// (enough for flock) and made readable by all whatever the umask. An existing file (perhaps another
+// user's) is opened without O_CREAT, which a sticky folder's protection against planted files
+// would refuse.
 int OpenDeviceLockFile(const std::filesystem::path& file) {
   constexpr int kFlags = O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NOCTTY;
-  int fd = ::open(file.c_str(), kFlags | O_CREAT, 0644);
-  if (fd < 0 && errno == EACCES) fd = ::open(file.c_str(), kFlags);
-  return fd;
+  int fd = ::open(file.c_str(), kFlags | O_CREAT | O_EXCL, 0644);
+  if (fd >= 0) {
+    ::fchmod(fd, 0644);
+    return fd;
+  }
+  return errno == EEXIST ? ::open(file.c_str(), kFlags) : -1;
 }
 
 }  // namespace
