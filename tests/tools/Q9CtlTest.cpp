@@ -363,6 +363,17 @@ TEST_F(Q9CtlTest, WritersKeepOffAStoreTheWindowWorksOnUnlessForced) {
   EXPECT_EQ(Run({"set", "mode1", "1"}), 0) << "the window has closed: " << err.str();
 }
 
+TEST_F(Q9CtlTest, AStoreFolderThatCannotBeEnteredIsNamedWithTheReason) {
+  ASSERT_EQ(Run({"show"}), 0);
+  test::GiveToUnprivileged(store.path());
+  std::filesystem::permissions(store.path(), std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+  EXPECT_TRUE(test::RunUnprivileged([&] {
+    return Run({"set", "mode1", "2"}) == 1 &&
+           err.str() == "q9ctl: cannot lock the settings store " + store.str() + ": cannot open " +
+                            store.str(".q9config-store.lock") + ": Permission denied\n";
+  }));
+}
+
 TEST_F(Q9CtlTest, ApplyToTheSimulatedMouse) {
   const std::string memory = files.str("mouse.bin");
   ASSERT_EQ(Run({"set", "button", "1", "Right Click"}), 0);
