@@ -8,6 +8,7 @@
 
 #include "app/DataModule.h"
 #include "platform/SingleInstanceLock.h"
+#include "platform/StoreLock.h"
 
 namespace q9 {
 
@@ -18,6 +19,9 @@ struct ProgramServices {
   SingleInstanceLock& lock;
   RegistryStore& store;
   const SystemLocale& locale;
+  /// The store's locks: the settings are read under the store lock, and the store is marked open
+  /// in a window for the window's whole run. None: unguarded.
+  StoreLock* storeLock = nullptr;
 };
 
 /// Creates and runs the main window for the data module until it closes; returns the exit code.
@@ -27,11 +31,14 @@ enum class ProgramOutcome {
   AlreadyRunning,   ///< another copy holds the lock: nothing was read or changed
   AutoStartHidden,  ///< "-runauto" with start-with-Windows off: settings read, no window
   WindowClosed,     ///< the main window ran and closed
+  StoreBusy,        ///< another program kept the settings store busy: nothing was read
+  LockUnsafe,       ///< the single-instance lock's place could be taken over by another user
 };
 
 struct ProgramResult {
   ProgramOutcome outcome;
   int exitCode;
+  std::string message;  ///< why the program did not start (StoreBusy, LockUnsafe)
 };
 
 /// True when the main window is to be shown for these arguments (program name excluded).

@@ -73,6 +73,12 @@ class TuiSTDCommand {
   const TDriverInfo& DriverInfo() const { return FDriverInfo; }
   /// "\\.\" + the device name.
   const std::string& DevicePath() const { return FDevicePath; }
+  /// Where the driver's device is looked for on this system (the socket on POSIX), for messages.
+  std::string DeviceLocation() const { return transport_.DeviceLocation(FDriverInfo.DeviceName); }
+  /// Takes the mouse for one run of frames: Busy while another program writes to it.
+  DeviceLockResult TryLockDevice(std::unique_ptr<DeviceLease>& lease) {
+    return transport_.TryLockDevice(FDriverInfo.DeviceName, lease);
+  }
 
   std::uint32_t ReadIOCode() const { return FReadIOCode; }
   void SetReadIOCode(std::uint32_t value) { FReadIOCode = value; }

@@ -372,6 +372,7 @@ std::int32_t VKToHIDCode(std::int32_t vk, std::int32_t extended) {
 }
 
 bool IsConsumerKey(std::int32_t vk) { return vk >= kFirstConsumerKey && vk <= kLastConsumerKey; }
+bool IsSendableKey(std::int32_t vk, std::int32_t extended) { return VKToHIDCode(vk, extended) != 0; }
 
 std::string VKToKeyName(std::int32_t vk, std::int32_t extended) {
   const TKeyboardInfoTable* row = ServingRow(vk, extended);

@@ -50,6 +50,11 @@ std::int32_t VKToHIDCode(std::int32_t vk, std::int32_t extended);
 inline constexpr std::int32_t kFirstConsumerKey = 166;
 inline constexpr std::int32_t kLastConsumerKey = 183;
 bool IsConsumerKey(std::int32_t vk);
+
+/// True when the mouse can send the key: it has a HID usage (keyboard or consumer page). Mouse
+/// buttons, the generic Shift, Ctrl and Alt (only their left and right variants have a usage),
+/// VK_NULL and the undefined rows have none; an entry made of them would do nothing.
+bool IsSendableKey(std::int32_t vk, std::int32_t extended);
 /// The display text of a key and its extended flag; "" when vk is outside 0..254.
 std::string VKToKeyName(std::int32_t vk, std::int32_t extended);
 /// The modifier prefix shown before a key, always in the order "Alt+Ctrl+Shift+WIN+"; "" for none.

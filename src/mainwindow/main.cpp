@@ -4,11 +4,13 @@
 //
 // --simulate runs a simulated mouse inside the program, so everything works without the mouse.
 // --store and --device-dir override where the settings and the driver's socket are looked for.
+// While the window runs, the store is marked open in it: q9ctl's writing commands then refuse.
 // A second copy ends at once; "-runauto" (an automatic start at logon) shows the window only when
 // the start option is on.
 
 #include <QApplication>
 #include <QTimer>
+#include <algorithm>
 #include <cstdio>
 #include <iostream>
 #include <optional>
@@ -19,6 +21,7 @@
 #include "gui/Skin.h"
 #include "mainwindow/MainConfig.h"
 #include "platform/Backends.h"
+#include "platform/Utf8Path.h"
 #include "SimulatedMouse.h"
 
 namespace {
@@ -38,26 +41,51 @@ constexpr const char* kUsage =
     "  --store DIR       keep the settings in DIR instead of the user's configuration folder\n"
     "  --device-dir DIR  look for the mouse's driver socket in DIR\n";
 
-std::optional<Options> ParseOptions(const QStringList& arguments) {
+// The arguments after the program name, as the system gave them. On POSIX systems a path is a
+// string of bytes that need not be UTF-8, and QString would replace such bytes: argv (from which
+// QApplication has taken its own options) is used as it is. Windows gives argv in the ANSI code
+// page, so there the wide command line Qt read is taken, as UTF-8.
+std::vector<std::string> ProgramArguments(int argc, char** argv) {
+#ifdef _WIN32
+  static_cast<void>(argc);
+  static_cast<void>(argv);
+  std::vector<std::string> arguments;
+  const QStringList all = QApplication::arguments();
+  for (qsizetype i = 1; i < all.size(); ++i) arguments.push_back(all[i].toUtf8().toStdString());
+  return arguments;
+#else
+  return std::vector<std::string>(argv + std::min(argc, 1), argv + argc);
+#endif
+}
+
+std::filesystem::path PathArgument(const std::string& argument) {
+#ifdef _WIN32
+  return q9::PathFromUtf8(argument);
+#else
+  return std::filesystem::path(argument);
+#endif
+}
+
+std::optional<Options> ParseOptions(const std::vector<std::string>& arguments) {
   Options options;
-  for (qsizetype i = 1; i < arguments.size(); ++i) {
-    const QString& argument = arguments[i];
+  for (std::size_t i = 0; i < arguments.size(); ++i) {
+    const std::string& argument = arguments[i];
     const bool hasValue = i + 1 < arguments.size();
     if (argument == "--simulate") {
       options.simulate = true;
     } else if (argument == "--report-shown") {
       options.reportShown = true;
     } else if (argument == "--store" && hasValue) {
-      options.store = arguments[++i].toStdString();
+      options.store = PathArgument(arguments[++i]);
     } else if (argument == "--device-dir" && hasValue) {
-      options.deviceFolder = arguments[++i].toStdString();
+      options.deviceFolder = PathArgument(arguments[++i]);
     } else if (argument == "--help" || argument == "-h") {
       options.help = true;
-    } else if (argument.startsWith("--")) {
-      std::cerr << "q9config: unknown option or missing value: " << argument.toStdString() << "\n";
+    } else if (argument.rfind("--", 0) == 0) {
+      std::cerr << "q9config: unknown option or missing value: " << argument << "\n";
       return std::nullopt;
     } else {
-      options.programArguments.push_back(argument.toStdString());
+      options.programArguments.push_back(argument);
     }
   }
   return options;
@@ -111,7 +139,7 @@ int RunWindow(q9::TDM& DM, const Options& options, const q9::SystemLocale& local
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
   QApplication::setApplicationName("q9config");
-  const std::optional<Options> options = ParseOptions(QApplication::arguments());
+  const std::optional<Options> options = ParseOptions(ProgramArguments(argc, argv));
   if (!options || options->help) {
     (options ? std::cout : std::cerr) << kUsage;
     return options ? 0 : 2;
@@ -119,9 +147,18 @@ int main(int argc, char** argv) {
   q9::skin::ApplySkin(app);
 
   const std::unique_ptr<q9::SingleInstanceLock> lock = q9::MakeSingleInstanceLock();
-  const std::unique_ptr<q9::RegistryStore> store = q9::MakeRegistryStore(options->store);
+  std::unique_ptr<q9::RegistryStore> store;
+  std::unique_ptr<q9::StoreLock> storeLock;
+  try {
+    store = q9::MakeRegistryStore(options->store);
+    storeLock = q9::MakeStoreLock(options->store);
+  } catch (const std::exception& e) {
+    std::cerr << "q9config: " << e.what() << "\n";
+    return 1;
+  }
   const std::unique_ptr<q9::SystemLocale> locale = q9::MakeSystemLocale();
-  const q9::ProgramResult result = q9::RunProgram(options->programArguments, {*lock, *store, *locale},
+  const q9::ProgramResult result = q9::RunProgram(options->programArguments, {*lock, *store, *locale, storeLock.get()},
                                                   [&](q9::TDM& DM) { return RunWindow(DM, *options, *locale); });
+  if (!result.message.empty()) std::cerr << "q9config: " << result.message << "\n";
   return result.exitCode;
 }

@@ -2,6 +2,8 @@
 
 #include "platform/FileRegistryStore.h"
 
+#include <stdexcept>
+
 #ifdef _WIN32
 #include "platform/windows/WinDeviceNotifications.h"
 #include "platform/windows/WinDeviceSetup.h"
@@ -9,6 +11,7 @@
 #include "platform/windows/WinRegistryStore.h"
 #include "platform/windows/WinShell.h"
 #include "platform/windows/WinSingleInstanceLock.h"
+#include "platform/windows/WinStoreLock.h"
 #include "platform/windows/WinSystemLocale.h"
 #include "platform/windows/WinWindowMessaging.h"
 #else
@@ -18,6 +21,7 @@
 #include "platform/posix/UdevDeviceNotifications.h"
 #include "platform/posix/UdevDeviceSetup.h"
 #include "platform/posix/PosixSingleInstanceLock.h"
+#include "platform/posix/PosixStoreLock.h"
 #include "platform/posix/PosixSystemLocale.h"
 #include "platform/posix/PosixWindowMessaging.h"
 #endif
@@ -28,6 +32,9 @@ namespace q9 {
 std::unique_ptr<RegistryStore> MakeRegistryStore(const std::filesystem::path& storeFolder) {
   if (!storeFolder.empty()) return std::make_unique<FileRegistryStore>(storeFolder);
   return std::make_unique<WinRegistryStore>();
+}
+std::unique_ptr<StoreLock> MakeStoreLock(const std::filesystem::path& storeFolder) {
+  return std::make_unique<WinStoreLock>(storeFolder);
 }
 std::unique_ptr<SingleInstanceLock> MakeSingleInstanceLock() { return std::make_unique<WinSingleInstanceLock>(); }
 std::unique_ptr<SystemLocale> MakeSystemLocale() { return std::make_unique<WinSystemLocale>(); }
@@ -41,9 +48,25 @@ std::unique_ptr<DeviceNotifications> MakeDeviceNotifications(Scheduler&, const s
   return std::make_unique<WinDeviceNotifications>();
 }
 #else
+namespace {
+
+// A store without a folder would land in the current folder: better no store and a clear reason.
+std::filesystem::path StoreFolderOrDefault(const std::filesystem::path& storeFolder) {
+  if (!storeFolder.empty()) return storeFolder;
+  std::filesystem::path folder = FileRegistryStore::DefaultStoreFolder();
+  if (folder.empty())
+    throw std::runtime_error("no folder for the settings: HOME is not set and the user database has no home "
+                             "folder for this user (name one with --store)");
+  return folder;
+}
+
+}  // namespace
+
 std::unique_ptr<RegistryStore> MakeRegistryStore(const std::filesystem::path& storeFolder) {
-  return std::make_unique<FileRegistryStore>(storeFolder.empty() ? FileRegistryStore::DefaultStoreFolder()
-                                                                  : storeFolder);
+  return std::make_unique<FileRegistryStore>(StoreFolderOrDefault(storeFolder));
+}
+std::unique_ptr<StoreLock> MakeStoreLock(const std::filesystem::path& storeFolder) {
+  return std::make_unique<PosixStoreLock>(StoreFolderOrDefault(storeFolder));
 }
 std::unique_ptr<SingleInstanceLock> MakeSingleInstanceLock() { return std::make_unique<PosixSingleInstanceLock>(); }
 std::unique_ptr<SystemLocale> MakeSystemLocale() { return std::make_unique<PosixSystemLocale>(); }

@@ -11,13 +11,17 @@
 #include "platform/RegistryStore.h"
 #include "platform/Shell.h"
 #include "platform/SingleInstanceLock.h"
+#include "platform/StoreLock.h"
 #include "platform/SystemLocale.h"
 #include "platform/WindowMessaging.h"
 
 namespace q9 {
 
 /// The settings store; `storeFolder` overrides the default place where the platform has a choice.
+/// Throws std::runtime_error (saying why) when there is no default place.
 std::unique_ptr<RegistryStore> MakeRegistryStore(const std::filesystem::path& storeFolder = {});
+/// The locks of the store MakeRegistryStore(storeFolder) gives.
+std::unique_ptr<StoreLock> MakeStoreLock(const std::filesystem::path& storeFolder = {});
 std::unique_ptr<SingleInstanceLock> MakeSingleInstanceLock();
 std::unique_ptr<SystemLocale> MakeSystemLocale();
 /// The driver; `deviceFolder` names where the driver socket lives on POSIX systems.

@@ -37,7 +37,7 @@ inline DriverMessageHeader DecodeHeader(const std::array<std::uint8_t, 8>& bytes
   return header;
 }
 
-/// The folder of the driver socket: $Q9_DEVICE_DIR, else $XDG_RUNTIME_DIR, else /tmp.
+/// The folder of the driver socket: $Q9_DEVICE_DIR, else $XDG_RUNTIME_DIR when absolute, else /tmp.
 std::filesystem::path DefaultDeviceFolder();
 
 }  // namespace q9

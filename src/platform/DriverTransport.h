@@ -44,11 +44,34 @@ class DriverConnection {
   virtual void Cancel() = 0;
 };
 
+/// Holds a device for one program's run of frames; destroying it (or the process ending) lets go.
+class DeviceLease {
+ public:
+  virtual ~DeviceLease() = default;
+};
+
+enum class DeviceLockResult {
+  Acquired,  ///< this program may write; keep the lease while writing
+  Busy,      ///< another program is writing to the device
+};
+
 class DriverTransport {
  public:
   virtual ~DriverTransport() = default;
   /// Opens the driver's device named `deviceName`; nullptr when it is not there.
   virtual std::unique_ptr<DriverConnection> Open(const std::string& deviceName, bool overlapped) = 0;
+
+  /// Where the device `deviceName` is looked for, as a user would name it in a message.
+  virtual std::string DeviceLocation(const std::string& deviceName) const { return R"(\\.\)" + deviceName; }
+
+  /// Takes the device for a run of frames without waiting, so that the frames of two programs
+  /// never interleave. Where the lock cannot be made the run goes unguarded (Acquired, no lease).
+  /// The default has nothing to lock: a device no other program reaches.
+  virtual DeviceLockResult TryLockDevice(const std::string& deviceName, std::unique_ptr<DeviceLease>& lease) {
+    static_cast<void>(deviceName);
+    lease.reset();
+    return DeviceLockResult::Acquired;
+  }
 };
 
 }  // namespace q9

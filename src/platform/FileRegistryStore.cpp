@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 
+#include "platform/UserFolders.h"
 #include "platform/Utf8Path.h"
 
 namespace q9 {
@@ -23,9 +24,12 @@ FileRegistryStore::FileRegistryStore(std::filesystem::path storeFolder, DurableW
 
 std::filesystem::path FileRegistryStore::DefaultStoreFolder() {
   if (auto folder = EnvFolder("Q9_CONFIG_HOME"); !folder.empty()) return folder;
-  if (auto folder = EnvFolder("XDG_CONFIG_HOME"); !folder.empty()) return folder;
-  if (auto home = EnvFolder("HOME"); !home.empty()) return home / ".config";
-  return ".config";
+  // Relative values are ignored, as the XDG rules say: they would name a folder below wherever
+  // the program happens to start.
+  if (auto folder = EnvFolder("XDG_CONFIG_HOME"); folder.is_absolute()) return folder;
+  if (auto home = EnvFolder("HOME"); home.is_absolute()) return home / ".config";
+  if (auto home = UserHomeFolder(); !home.empty()) return home / ".config";
+  return {};
 }
 
 RegistryStatus FileRegistryStore::OpenKeyFolder(std::uint32_t root, const std::string& keyPath,

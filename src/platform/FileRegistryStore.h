@@ -14,7 +14,8 @@ class FileRegistryStore : public RegistryStore {
  public:
   explicit FileRegistryStore(std::filesystem::path storeFolder, DurableWriteHook writeHook = {});
 
-  /// $Q9_CONFIG_HOME, else $XDG_CONFIG_HOME, else ~/.config.
+  /// $Q9_CONFIG_HOME, else $XDG_CONFIG_HOME when absolute, else ~/.config, the home folder taken
+  /// from $HOME when absolute, else from the user database; empty when there is no home folder.
   static std::filesystem::path DefaultStoreFolder();
 
   RegistryStatus CreateKey(std::uint32_t root, const std::string& keyPath) override;

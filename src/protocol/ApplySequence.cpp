@@ -1,6 +1,8 @@
 #include "protocol/ApplySequence.h"
 
+#include <chrono>
 #include <memory>
+#include <thread>
 
 #include "model/MemoryLocations.h"
 
@@ -100,6 +102,18 @@ int PlannedFrameCount(const PreparedApply& prepared, const ApplyState& state) {
   return frames;
 }
 
+// One run of frames at a time per mouse: another program's apply is waited for a little (the
+// window's pause keeps it responsive meanwhile), then this one gives up without sending.
+bool TakeDevice(TuiSTDCommand& channel, const ApplyHooks& hooks, std::unique_ptr<DeviceLease>& lease) {
+  constexpr int kStepMs = 50;
+  for (int waited = 0;; waited += kStepMs) {
+    if (channel.TryLockDevice(lease) == DeviceLockResult::Acquired) return true;
+    if (waited >= kDeviceBusyWaitMs) return false;
+    if (hooks.ProgressPause) hooks.ProgressPause(kStepMs);
+    else std::this_thread::sleep_for(std::chrono::milliseconds(kStepMs));
+  }
+}
+
 // The rate-change command closes the sequence after a rate change. When frames failed, the change
 // stays pending so that the next apply sends it again.
 void FinishRateChange(TuiSTDCommand& channel, ApplyState& state, const ApplyHooks& hooks, bool framesFailed) {
@@ -170,6 +184,13 @@ ApplyResult ApplySettingsToDevice(TDM& dm, TuiSTDCommand& channel, ApplyState& s
     return result;
   }
   channel.ResetNotAnswering();
+  std::unique_ptr<DeviceLease> lease;
+  if (!TakeDevice(channel, hooks, lease)) {
+    NotifyMonitor(hooks, state, dm);
+    result.outcome = ApplyOutcome::DeviceBusy;
+    result.message = kDeviceBusyText;
+    return result;
+  }
   const TuiSTDCommand::CallCounts before = channel.Counts();
   const bool answering = SendFrames(dm, channel, state, *prepared, hooks);
   // A mouse that stopped answering gets no rate-change command: the change stays pending.

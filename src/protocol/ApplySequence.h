@@ -63,6 +63,7 @@ enum class ApplyOutcome {
   NotConnected,      ///< no mouse: settings saved, nothing sent
   ConversionFailed,  ///< a profile cannot be written to the mouse: settings saved, nothing sent
   FramesFailed,      ///< the mouse was reached, but some frames failed (it went away or stopped answering)
+  DeviceBusy,        ///< another program kept writing to the mouse: settings saved, nothing sent
 };
 
 struct ApplyResult {
@@ -81,6 +82,10 @@ struct ApplyResult {
   std::string saveError;
   bool ok() const { return outcome == ApplyOutcome::Applied && saved; }
 };
+
+/// How long an apply waits for another program's frames to the same mouse to end.
+inline constexpr int kDeviceBusyWaitMs = 3000;
+inline constexpr const char* kDeviceBusyText = "another program is writing to the mouse";
 
 inline constexpr const char* kNotConnectedTitle = "Warning!";
 inline constexpr const char* kNotConnectedText = "Please connect your mouse device before apply new settings!";

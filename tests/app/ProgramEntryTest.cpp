@@ -5,20 +5,38 @@
 #include "model/FactoryDefaults.h"
 #include "platform/fake/FakeRegistryStore.h"
 #include "platform/fake/FakeSingleInstanceLock.h"
+#include "platform/fake/FakeStoreLock.h"
 #include "platform/fake/FakeSystemLocale.h"
 #include "storage/StoredLayout.h"
 
 namespace q9 {
 namespace {
 
+// A store that notes whether the store lock was held at each read.
+class WatchedStore : public FakeRegistryStore {
+ public:
+  explicit WatchedStore(std::shared_ptr<FakeStoreLockTable> table) : table_(std::move(table)) {}
+  RegistryStatus ReadValue(std::uint32_t root, const std::string& keyPath, const std::string& name,
+                           std::vector<std::uint8_t>& data) override {
+    if (table_->exclusive == 0) ++unguardedReads;
+    return FakeRegistryStore::ReadValue(root, keyPath, name, data);
+  }
+  int unguardedReads = 0;
+
+ private:
+  std::shared_ptr<FakeStoreLockTable> table_;
+};
+
 class ProgramEntryTest : public ::testing::Test {
  protected:
   ProgramResult Run(std::vector<std::string> arguments) {
-    return RunProgram(arguments, {lock, store, locale}, [this](TDM& dm) {
+    return RunProgram(arguments, {lock, store, locale, &storeLock}, [this](TDM& dm) {
       ++windows;
       EXPECT_EQ(lockTable->held.count(kSingleInstanceName), lockTable->unavailable ? 0u : 1u)
           << "the lock is held while the window runs";
       EXPECT_EQ(dm.FButtonConfigIndex, 0);
+      EXPECT_TRUE(FakeStoreLock(storeTable).WindowMarkHeldElsewhere()) << "the store is marked open in a window";
+      EXPECT_FALSE(storeLock.HoldsStore()) << "commands may read the store while the window runs";
       return 7;
     });
   }
@@ -31,10 +49,51 @@ class ProgramEntryTest : public ::testing::Test {
 
   std::shared_ptr<FakeLockTable> lockTable = std::make_shared<FakeLockTable>();
   FakeSingleInstanceLock lock{lockTable};
-  FakeRegistryStore store;
+  std::shared_ptr<FakeStoreLockTable> storeTable = std::make_shared<FakeStoreLockTable>();
+  FakeStoreLock storeLock{storeTable};
+  WatchedStore store{storeTable};
   FakeSystemLocale locale;
   int windows = 0;
 };
+
+TEST_F(ProgramEntryTest, SettingsAreReadUnderTheStoreLockAndTheWindowMarkLastsAsLongAsTheWindow) {
+  EXPECT_EQ(Run({}).outcome, ProgramOutcome::WindowClosed);
+  EXPECT_GT(store.reads, 0);
+  EXPECT_EQ(store.unguardedReads, 0);
+  EXPECT_EQ(storeLock.lastWaitMs, kStoreLockWaitMs) << "a writer's turn is waited for";
+  EXPECT_EQ(storeTable->exclusive + storeTable->shared + storeTable->windowMarks, 0) << "all released";
+  StoreStartFlag(0);
+  EXPECT_EQ(Run({"-runauto"}).outcome, ProgramOutcome::AutoStartHidden);
+  EXPECT_EQ(storeTable->windowMarks, 0) << "no window, no mark";
+}
+
+TEST_F(ProgramEntryTest, ABusyStoreEndsTheStartWithAMessageReadingNothing) {
+  FakeStoreLock writer(storeTable);
+  std::string error;
+  ASSERT_EQ(writer.Lock(StoreLockMode::Exclusive, 0, error), StoreLockResult::Acquired);
+  const ProgramResult result = Run({});
+  EXPECT_EQ(result.outcome, ProgramOutcome::StoreBusy);
+  EXPECT_EQ(result.exitCode, 1);
+  EXPECT_EQ(result.message, "the settings store the fake store is busy (another program is writing to it)");
+  EXPECT_EQ(windows, 0);
+  EXPECT_EQ(store.reads + store.writes, 0);
+  EXPECT_TRUE(lockTable->held.empty()) << "the single-instance lock is given back";
+}
+
+TEST_F(ProgramEntryTest, AnUnsafeLockPlaceEndsTheStartWithTheReason) {
+  lockTable->unsafe = "/tmp/q9config-1000 belongs to user 1001, not to this user";
+  const ProgramResult result = Run({});
+  EXPECT_EQ(result.outcome, ProgramOutcome::LockUnsafe);
+  EXPECT_EQ(result.exitCode, 1);
+  EXPECT_EQ(result.message, "cannot check for another copy: /tmp/q9config-1000 belongs to user 1001, not to this user");
+  EXPECT_EQ(windows, 0);
+  EXPECT_EQ(store.reads + store.writes, 0);
+}
+
+TEST_F(ProgramEntryTest, AStoreWithoutLocksIsUsedUnguarded) {
+  storeTable->unavailable = true;
+  EXPECT_EQ(RunProgram({}, {lock, store, locale, &storeLock}, [](TDM&) { return 3; }).exitCode, 3);
+}
 
 TEST_F(ProgramEntryTest, NormalStartShowsTheWindowAndReleasesTheLock) {
   const ProgramResult result = Run({});

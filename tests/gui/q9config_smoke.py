@@ -4,7 +4,10 @@ second copy ends at once without a window, an automatic start with the start opt
 without a window, and APPLY clicked in the window writes the settings into a mouse served by q9sim
 on the driver socket.
 
-    q9config_smoke.py PATH/TO/q9config PATH/TO/q9sim"""
+While the window is open, q9ctl's writing commands on its store are refused (reading is not), even
+when the store's folder name is not UTF-8.
+
+    q9config_smoke.py PATH/TO/q9config PATH/TO/q9sim PATH/TO/q9ctl"""
 
 import os
 import subprocess
@@ -82,6 +85,35 @@ def apply_reaches_the_served_mouse(program, simulator):
             mouse.wait(timeout=20)
 
 
+def q9ctl_run(q9ctl, store, *arguments):
+    return subprocess.run([q9ctl, "--store", store, *arguments], capture_output=True, timeout=30)
+
+
+def window_keeps_q9ctl_off_its_store(program, q9ctl):
+    with tempfile.TemporaryDirectory() as folder, tempfile.TemporaryDirectory() as runtime:
+        os.chmod(runtime, 0o700)
+        store = os.fsencode(folder) + b"/caf\xe9-store"  # Latin-1 bytes: not UTF-8
+        env = dict(os.environ, XDG_RUNTIME_DIR=runtime)
+        window = subprocess.Popen([program, "--simulate", "--report-shown", "--store", store],
+                                  stdout=subprocess.PIPE, stderr=subprocess.PIPE, env=env, text=True)
+        try:
+            assert window.stdout.readline().strip() == "shown", "the window did not open"
+            settings = os.path.join(store, os.fsencode(SETTINGS_VALUE))
+            assert os.path.exists(settings), f"the window did not use the folder it was given: {os.listdir(folder)}"
+            refused = q9ctl_run(q9ctl, store, "set", "mode1", "4")
+            assert refused.returncode == 1, f"q9ctl wrote while the window was open: {refused.stdout!r}"
+            assert b"q9config is open on this settings store" in refused.stderr, refused.stderr
+            shown = q9ctl_run(q9ctl, store, "show")
+            assert shown.returncode == 0, f"reading was refused: {shown.stderr!r}"
+            forced = q9ctl_run(q9ctl, store, "--force", "set", "mode1", "4")
+            assert forced.returncode == 0, f"--force did not write: {forced.stderr!r}"
+        finally:
+            window.terminate()
+            window.wait(timeout=20)
+        after = q9ctl_run(q9ctl, store, "set", "mode1", "3")
+        assert after.returncode == 0, f"the closed window still keeps q9ctl off: {after.stderr!r}"
+
+
 def expect_no_window(process, what):
     try:
         output, errors = process.communicate(timeout=20)
@@ -92,7 +124,7 @@ def expect_no_window(process, what):
     assert "shown" not in output, f"{what}: a window was shown"
 
 
-def main(program, simulator):
+def main(program, simulator, q9ctl):
     with tempfile.TemporaryDirectory() as store, tempfile.TemporaryDirectory() as runtime:
         os.chmod(runtime, 0o700)
         first = start(program, store, runtime)
@@ -120,8 +152,9 @@ def main(program, simulator):
             shown.terminate()
             shown.wait(timeout=20)
     apply_reaches_the_served_mouse(program, simulator)
-    print("q9config: window, single instance, -runauto and APPLY as expected")
+    window_keeps_q9ctl_off_its_store(program, q9ctl)
+    print("q9config: window, single instance, -runauto, APPLY and the store's window mark as expected")
 
 
 if __name__ == "__main__":
-    main(sys.argv[1], sys.argv[2])
+    main(sys.argv[1], sys.argv[2], sys.argv[3])

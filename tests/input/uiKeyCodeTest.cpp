@@ -103,6 +103,25 @@ TEST(KeyLookups, ConsumerKeysAreTheBrowserVolumeMediaAndLaunchKeys) {
   EXPECT_FALSE(IsConsumerKey(164));
 }
 
+TEST(KeyLookups, SendableKeysAreThoseWithAUsage) {
+  struct Case { const char* name; bool sendable; };
+  const Case cases[] = {
+      {"A", true},       {"L CTRL", true},  {"R CTRL", true},  {"EXT:ENTER", true}, {"ENTER", true},
+      {"EXT:PAGE UP", true}, {"BROWSER_BACK", true}, {"VOLUME_MUTE", true},        // consumer usages
+      {"Mouse Left Click", false}, {"Mouse Right Click", false}, {"CTRL", false}, {"SHIFT", false},
+      {"ALT", false}, {"VK_NULL", false}, {"Control Break", false}, {"VK_UNDEFINED_0B8", false},
+      {"VK_OEM_102", false},
+  };
+  for (const Case& c : cases) {
+    std::int32_t vk = -1, extended = -1;
+    ASSERT_TRUE(FindKeyByName(c.name, vk, extended)) << c.name;
+    EXPECT_EQ(IsSendableKey(vk, extended), c.sendable) << c.name;
+  }
+  EXPECT_FALSE(IsSendableKey(65, 1)) << "a letter has no extended variant";
+  EXPECT_FALSE(IsSendableKey(255, 0));
+  EXPECT_FALSE(IsSendableKey(-1, 0));
+}
+
 TEST(Modifiers, TextAndHidByteAndTheirParse) {
   struct Case { std::uint8_t flags; const char* text; std::uint8_t hid; };
   const Case cases[] = {{0, "", 0},         {1, "Alt+", 4},        {2, "Ctrl+", 1},  {3, "Alt+Ctrl+", 5},

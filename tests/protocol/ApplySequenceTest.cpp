@@ -289,5 +289,46 @@ TEST_F(ApplySequenceTest, MouseThatNeverAnswersGetsOneFrame) {
   EXPECT_TRUE(progressIntervals.empty()) << "no progress display for a run that never started";
 }
 
+// The simulated mouse with another program writing to it during the first `busyTries` tries.
+class ContendedTransport : public SimulatedDriverTransport {
+ public:
+  ContendedTransport(SimulatedMouse& mouse, int busyTries) : SimulatedDriverTransport(mouse), busyTries_(busyTries) {}
+  DeviceLockResult TryLockDevice(const std::string&, std::unique_ptr<DeviceLease>& lease) override {
+    lease.reset();
+    return ++tries <= busyTries_ ? DeviceLockResult::Busy : DeviceLockResult::Acquired;
+  }
+  int tries = 0;
+
+ private:
+  int busyTries_;
+};
+
+TEST_F(ApplySequenceTest, AnotherProgramWritingIsWaitedForBriefly) {
+  ContendedTransport briefly(mouse, 3);
+  TuiSTDCommand contended(briefly, scheduler, "/nonexistent/config.ini");
+  const ApplyResult result = ApplySettingsToDevice(*dm, contended, state, hooks);
+  EXPECT_TRUE(result.ok()) << result.message;
+  EXPECT_EQ(briefly.tries, 4);
+  EXPECT_EQ(frames, Fixture("apply_factory.frames")) << "the whole sequence once the mouse was free";
+  EXPECT_EQ(std::accumulate(pauses.begin(), pauses.end(), 0), kApplyPauseTotalMs + 3 * 50)
+      << "the wait runs through the window's pause";
+}
+
+TEST_F(ApplySequenceTest, AMouseBusyForTooLongGetsNoFrame) {
+  ContendedTransport held(mouse, 1000000);
+  TuiSTDCommand contended(held, scheduler, "/nonexistent/config.ini");
+  state.SettingsModified = true;
+  const ApplyResult result = ApplySettingsToDevice(*dm, contended, state, hooks);
+  EXPECT_EQ(result.outcome, ApplyOutcome::DeviceBusy);
+  EXPECT_EQ(result.message, "another program is writing to the mouse");
+  EXPECT_FALSE(result.ok());
+  EXPECT_TRUE(frames.empty());
+  const int waited = std::accumulate(pauses.begin(), pauses.end(), 0) - 50;
+  EXPECT_GE(waited, kDeviceBusyWaitMs);
+  EXPECT_LT(waited, kDeviceBusyWaitMs + 100) << "a brief wait, not an endless one";
+  EXPECT_FALSE(state.SettingsModified) << "the settings were still saved";
+  EXPECT_EQ(monitor.size(), 1u);
+}
+
 }  // namespace
 }  // namespace q9

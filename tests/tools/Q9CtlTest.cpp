@@ -2,8 +2,15 @@
 
 #include <nlohmann/json.hpp>
 
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
 #include <cstring>
+#include <functional>
+#include <limits>
 #include <sstream>
+#include <thread>
 
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
@@ -13,6 +20,8 @@
 #include "SimulatedMouse.h"
 #include "TestSupport.h"
 #include "storage/StoredLayout.h"
+#include "model/ProfileRecords.h"
+#include "platform/posix/PosixStoreLock.h"
 
 namespace q9 {
 namespace {
@@ -178,6 +187,197 @@ TEST_F(Q9CtlTest, BadSetArgumentsChangeNothing) {
   EXPECT_EQ(StoredNames(), storedNames) << "no profile was saved";
   for (int level : {2, 3, 4}) ASSERT_EQ(Run({"set", "cpi-level", std::to_string(level), "off"}), 0);
   EXPECT_EQ(Run({"set", "cpi-level", "1", "off"}), 1) << "the last level stays on";
+}
+
+TEST_F(Q9CtlTest, KeysTheMouseCannotSendAreRefused) {
+  ASSERT_EQ(Run({"set", "button", "3", "Single Key...", "F5"}), 0) << err.str();
+  ASSERT_EQ(Run({"export", "0", files.str("before.GPX")}), 0);
+  const std::vector<std::vector<std::string>> refused = {
+      {"set", "button", "3", "Single Key...", "Mouse Left Click"},
+      {"set", "button", "3", "Single Key...", "CTRL"},
+      {"set", "button", "3", "Single Key...", "VK_NULL"},
+      {"set", "button", "3", "Single Key...", "SHIFT"},
+      {"set", "button", "3", "Combo Key...", "Ctrl", "ALT"},
+      {"set", "button", "3", "Combo Key...", "Ctrl", "A", "Mouse Right Click"},
+  };
+  for (const auto& command : refused) {
+    EXPECT_EQ(Run(command), 1) << command.back();
+    EXPECT_NE(err.str().find("cannot send the key \"" + command.back() + "\""), std::string::npos) << err.str();
+  }
+  ASSERT_EQ(Run({"export", "0", files.str("after.GPX")}), 0);
+  EXPECT_EQ(test::ReadFile(files.path() / "after.GPX"), test::ReadFile(files.path() / "before.GPX")) << "nothing saved";
+  for (const char* key : {"A", "L CTRL", "R CTRL", "EXT:ENTER"})
+    EXPECT_EQ(Run({"set", "button", "3", "Single Key...", key}), 0) << key << ": " << err.str();
+  EXPECT_EQ(Run({"set", "button", "3", "Combo Key...", "Alt", "EXT:ENTER"}), 0) << "no second key: " << err.str();
+}
+
+TEST_F(Q9CtlTest, ShowGivesTheValuesTheProgramUsesAndNamesReplacedOnes) {
+  ASSERT_EQ(Run({"show"}), 0);
+  auto settings = std::make_unique<TALLPROFILESETTINGINFO>();
+  Bytes stored = test::ReadFile(Key() / "qvGMPROFILE.GPX");
+  std::memcpy(settings.get(), stored.data(), sizeof *settings);
+  settings->CurrentProfileIndex = 7;
+  settings->ReservedData.IntegerData[kSlotMode1Profile] = 9;
+  settings->ReservedData.IntegerData[kSlotMode2Profile] = -3;
+  test::WriteFile(Key() / "qvGMPROFILE.GPX", test::BytesOf(*settings));
+  auto profile = std::make_unique<TMouseProfileInfoEasyShiftEx>();
+  Bytes factory = Fixture("factory_profile.GPX");
+  std::memcpy(profile.get(), factory.data(), sizeof *profile);
+  profile->MouseSettingInfo.CurrentCPIIndex = std::numeric_limits<Integer>::max();
+  test::WriteFile(Key() / "MyProfile0.GPX", test::BytesOf(*profile));
+
+  ASSERT_EQ(Run({"show", "--json", "--profile", "0"}), 0) << err.str();
+  const auto doc = nlohmann::json::parse(out.str());
+  EXPECT_EQ(doc["settings"]["currentProfile"], 0);
+  EXPECT_EQ(doc["settings"]["storedCurrentProfile"], 7);
+  EXPECT_EQ(doc["settings"]["mode1Profile"], 0);
+  EXPECT_EQ(doc["settings"]["storedMode1Profile"], 9);
+  EXPECT_EQ(doc["settings"]["mode2Profile"], 1);
+  EXPECT_EQ(doc["settings"]["storedMode2Profile"], -3);
+  EXPECT_TRUE(doc["profiles"][0]["currentCpiLevel"].is_null()) << doc["profiles"][0]["currentCpiLevel"];
+  EXPECT_EQ(doc["profiles"][0]["storedCurrentCpiIndex"], std::numeric_limits<Integer>::max());
+  ASSERT_EQ(Run({"show", "--profile", "0"}), 0) << err.str();
+  EXPECT_NE(out.str().find("current profile:    0 (stored 7, out of range)"), std::string::npos) << out.str();
+  EXPECT_NE(out.str().find("Mode2 holds:        profile 1 (stored -3, out of range)"), std::string::npos);
+  EXPECT_NE(out.str().find("no active level (stored index 2147483647)"), std::string::npos);
+
+  ASSERT_EQ(Run({"set", "mode2", "4"}), 0) << err.str();
+  EXPECT_EQ(out.str(), "memory locations hold profiles 0 (Mode1) and 4 (Mode2)\n");
+}
+
+TEST_F(Q9CtlTest, FailuresSayWhatWhereAndWhy) {
+  EXPECT_EQ(Run({"apply", "--sim-memory", files.str("mouse.bin")}), 2) << "--sim-memory needs --simulate";
+  EXPECT_NE(err.str().find("--simulate"), std::string::npos) << err.str();
+  EXPECT_FALSE(std::filesystem::exists(files.path() / "mouse.bin"));
+
+  EXPECT_EQ(Run({"export", "0", ""}), 1);
+  EXPECT_EQ(err.str(), "q9ctl: cannot export profile 0: the file name is empty\n");
+  EXPECT_EQ(Run({"import", "2", ""}), 1);
+  EXPECT_EQ(err.str(), "q9ctl: cannot import into profile 2: the file name is empty\n");
+
+  const std::string socket = (files.path() / "usbglcs00001").string();
+  EXPECT_EQ(Run({"--device-dir", files.str(), "device"}), 1);
+  EXPECT_EQ(out.str(), "device " + socket + ": not present\n") << "the socket it tried, not a Windows path";
+  EXPECT_EQ(err.str(), "q9ctl: no mouse: no driver answers at " + socket + "\n");
+  EXPECT_EQ(Run({"--device-dir", files.str(), "apply"}), 1);
+  EXPECT_NE(err.str().find("(no driver answers at " + socket + ")"), std::string::npos) << err.str();
+}
+
+TEST_F(Q9CtlTest, ASaveRefusedByTheStoreNamesTheProfileTheFolderAndTheReason) {
+  ASSERT_EQ(Run({"show"}), 0);
+  test::GiveToUnprivileged(store.path());
+  std::filesystem::permissions(Key(), std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
+  EXPECT_TRUE(test::RunUnprivileged([&] {
+    if (Run({"set", "report-rate", "1000"}) != 1) return false;
+    const std::string message = err.str();
+    return message.rfind("q9ctl: cannot save profile 0: ", 0) == 0 && message.find(Key().string()) != std::string::npos &&
+           message.find("Permission denied") != std::string::npos;
+  }));
+}
+
+// Runs each command in its own process, all released at the same moment; returns their exit codes.
+std::vector<int> RunTogether(const std::vector<std::function<int()>>& commands) {
+  int start[2];
+  if (::pipe(start) != 0) return {};
+  std::vector<pid_t> children;
+  for (const auto& command : commands) {
+    const pid_t child = ::fork();
+    if (child == 0) {
+      ::close(start[1]);
+      char byte;
+      [[maybe_unused]] const ssize_t n = ::read(start[0], &byte, 1);  // returns when the parent closes its end
+      ::_exit(command());
+    }
+    children.push_back(child);
+  }
+  ::close(start[0]);
+  ::close(start[1]);
+  std::vector<int> codes;
+  for (const pid_t child : children) {
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    codes.push_back(WIFEXITED(status) ? WEXITSTATUS(status) : -1);
+  }
+  return codes;
+}
+
+TEST_F(Q9CtlTest, CommandsRunTogetherKeepEveryChange) {
+  ASSERT_EQ(Run({"show"}), 0);
+  std::vector<std::function<int()>> commands;
+  for (int button = 1; button <= 8; ++button)
+    commands.push_back([this, button] {
+      return Run({"set", "button", std::to_string(button), "Single Key...", "F" + std::to_string(button)});
+    });
+  EXPECT_EQ(RunTogether(commands), std::vector<int>(8, 0));
+  EXPECT_EQ(RunTogether({[this] { return Run({"set", "mode1", "4"}); }, [this] { return Run({"set", "mode2", "3"}); }}),
+            std::vector<int>(2, 0));
+  ASSERT_EQ(Run({"show", "--json", "--profile", "0"}), 0);
+  const auto doc = nlohmann::json::parse(out.str());
+  for (int button = 1; button <= 8; ++button) {
+    const auto& shown = doc["profiles"][0]["buttonGroups"]["plain"][button - 1];
+    EXPECT_EQ(shown.value("key", nlohmann::json::object()).value("name", ""), "F" + std::to_string(button))
+        << "button " << button << ": " << shown.dump();
+  }
+  EXPECT_EQ(doc["settings"]["mode1Profile"], 4);
+  EXPECT_EQ(doc["settings"]["mode2Profile"], 3);
+}
+
+TEST_F(Q9CtlTest, AStoreHeldByAnotherWriterIsWaitedForThenBusy) {
+  ASSERT_EQ(Run({"show"}), 0);
+  PosixStoreLock other(store.path());
+  std::string error;
+  ASSERT_EQ(other.Lock(StoreLockMode::Exclusive, 0, error), StoreLockResult::Acquired) << error;
+  std::thread release([&] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    other.Unlock();
+  });
+  EXPECT_EQ(Run({"set", "mode1", "2"}), 0) << "a short turn of another writer is waited for: " << err.str();
+  release.join();
+
+  ASSERT_EQ(other.Lock(StoreLockMode::Exclusive, 0, error), StoreLockResult::Acquired);
+  const auto started = std::chrono::steady_clock::now();
+  EXPECT_EQ(Run({"set", "mode1", "3"}), 1);
+  EXPECT_GE(std::chrono::steady_clock::now() - started, std::chrono::milliseconds(kStoreLockWaitMs - 100));
+  EXPECT_EQ(err.str(), "q9ctl: the settings store " + store.str() + " is busy (another q9ctl is writing)\n");
+  other.Unlock();
+  ASSERT_EQ(Run({"show", "--json"}), 0);
+  EXPECT_EQ(nlohmann::json::parse(out.str())["settings"]["mode1Profile"], 2);
+}
+
+TEST_F(Q9CtlTest, WritersKeepOffAStoreTheWindowWorksOnUnlessForced) {
+  ASSERT_EQ(Run({"set", "mode1", "2"}), 0);
+  PosixStoreLock window(store.path());
+  std::string error;
+  ASSERT_EQ(window.HoldWindowMark(error), StoreLockResult::Acquired) << error;
+  for (const std::vector<std::string>& command :
+       {std::vector<std::string>{"set", "mode1", "4"}, {"reset", "0"}, {"apply", "--simulate"},
+        {"import", "1", test::FixturePath("factory_profile_sensor16.GPX").string()}}) {
+    EXPECT_EQ(Run(command), 1) << command[0];
+    EXPECT_EQ(err.str(), "q9ctl: q9config is open on this settings store (" + store.str() + "); close it or use --force\n")
+        << command[0];
+  }
+  EXPECT_EQ(Run({"show", "--json"}), 0) << "reading is fine";
+  EXPECT_EQ(nlohmann::json::parse(out.str())["settings"]["mode1Profile"], 2) << "nothing was written";
+  EXPECT_EQ(Run({"export", "0", files.str("p.GPX")}), 0);
+  EXPECT_EQ(Run({"--force", "set", "mode1", "4"}), 0) << err.str();
+  test::TempFolder otherStore;
+  std::vector<std::string> elsewhere = {"q9ctl", "--store", otherStore.str(), "set", "mode1", "3"};
+  std::vector<const char*> argv;
+  for (const std::string& a : elsewhere) argv.push_back(a.c_str());
+  EXPECT_EQ(RunQ9Ctl(static_cast<int>(argv.size()), argv.data(), out, err), 0) << "another store is not affected";
+  window.ReleaseWindowMark();
+  EXPECT_EQ(Run({"set", "mode1", "1"}), 0) << "the window has closed: " << err.str();
+}
+
+TEST_F(Q9CtlTest, AStoreFolderThatCannotBeEnteredIsNamedWithTheReason) {
+  ASSERT_EQ(Run({"show"}), 0);
+  test::GiveToUnprivileged(store.path());
+  std::filesystem::permissions(store.path(), std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+  EXPECT_TRUE(test::RunUnprivileged([&] {
+    return Run({"set", "mode1", "2"}) == 1 &&
+           err.str() == "q9ctl: cannot lock the settings store " + store.str() + ": cannot open " +
+                            store.str(".q9config-store.lock") + ": Permission denied\n";
+  }));
 }
 
 TEST_F(Q9CtlTest, ApplyToTheSimulatedMouse) {

@@ -6,6 +6,8 @@
 #include <chrono>
 #include <cstring>
 #include <sstream>
+#include <sys/stat.h>
+#include <atomic>
 #include <thread>
 
 #include "MemoryDecode.h"
@@ -495,6 +497,59 @@ TEST_F(DecodeTest, DamagedTablesAreShownAsFarAsTheyGoWithWarnings) {
   EXPECT_NE(text.find("    2: Code 33 (bytes 1 0 0)\n"), std::string::npos) << text;
   EXPECT_NE(text.find("report rate: unknown (interval 7)\n"), std::string::npos) << text;
   EXPECT_NE(text.find("write state: unknown (3)\n"), std::string::npos) << text;
+}
+
+TEST_F(SimulatorOverSocketTest, TwoAppliesAtOnceNeverInterleaveTheirFrames) {
+  Serve({{}, "usbglcs00001", folder.path() / "frames.bin", {}, -1});
+  std::atomic<int> ready{0};
+  ApplyResult results[2];
+  auto applyOnce = [&](int which) {
+    FakeRegistryStore ownStore;
+    FakeSystemLocale ownLocale;
+    ManualScheduler ownScheduler;
+    PosixDriverTransport transport(folder.path());
+    TuiSTDCommand channel(transport, ownScheduler, "/nonexistent/config.ini");
+    auto dm = CreateDataModule(ownStore, ownLocale);
+    ApplyState state;
+    ApplyHooks hooks;
+    // Real pauses, as q9ctl makes them: the two runs overlap for their whole length.
+    hooks.ProgressPause = [](int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); };
+    ++ready;
+    while (ready < 2) std::this_thread::yield();
+    results[which] = ApplySettingsToDevice(*dm, channel, state, hooks);
+  };
+  std::thread first(applyOnce, 0);
+  std::thread second(applyOnce, 1);
+  first.join();
+  second.join();
+  const Bytes sequence = test::Fixture("apply_factory.frames");
+  const Bytes log = test::ReadFile(folder.path() / "frames.bin");
+  const int applied = results[0].ok() + results[1].ok();
+  for (const ApplyResult& result : results)
+    EXPECT_TRUE(result.ok() || result.outcome == ApplyOutcome::DeviceBusy) << result.message;
+  ASSERT_GE(applied, 1);
+  Bytes expected;
+  for (int i = 0; i < applied; ++i) expected.insert(expected.end(), sequence.begin(), sequence.end());
+  EXPECT_EQ(log.size(), expected.size());
+  EXPECT_TRUE(log == expected) << "each apply's frames are one whole run";
+}
+
+TEST_F(SimulatorOverSocketTest, TheDeviceLockSitsBesideTheSocketAndIsExclusive) {
+  PosixDriverTransport transport(folder.path());
+  EXPECT_EQ(transport.LockPath("usbglcs00001"), folder.path() / "usbglcs00001.lock");
+  EXPECT_EQ(transport.DeviceLocation("usbglcs00001"), (folder.path() / "usbglcs00001").string());
+  std::unique_ptr<DeviceLease> first, second;
+  const mode_t umask = ::umask(077);  // a private umask must not keep other users off the lock
+  ASSERT_EQ(transport.TryLockDevice("usbglcs00001", first), DeviceLockResult::Acquired);
+  ::umask(umask);
+  ASSERT_TRUE(first) << "a lock file could be made here";
+  EXPECT_EQ(std::filesystem::status(transport.LockPath("usbglcs00001")).permissions() & std::filesystem::perms::others_read,
+            std::filesystem::perms::others_read)
+      << "every user of the mouse can lock it";
+  EXPECT_EQ(PosixDriverTransport(folder.path()).TryLockDevice("usbglcs00001", second), DeviceLockResult::Busy);
+  EXPECT_EQ(transport.TryLockDevice("another", second), DeviceLockResult::Acquired) << "per device";
+  first.reset();
+  EXPECT_EQ(transport.TryLockDevice("usbglcs00001", second), DeviceLockResult::Acquired) << "released with its lease";
 }
 
 TEST(SimServer, RefusesToReplaceAFileThatIsNotASocket) {

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <thread>
+
 #include "TestSupport.h"
 #include "platform/DurableFile.h"
 #include "platform/windows/WinDeviceNotifications.h"
@@ -12,6 +14,7 @@
 #include "platform/windows/WinRegistryStore.h"
 #include "platform/windows/WinShell.h"
 #include "platform/windows/WinSingleInstanceLock.h"
+#include "platform/windows/WinStoreLock.h"
 #include "platform/windows/WinSystemLocale.h"
 #include "platform/windows/WinWindowMessaging.h"
 #include "storage/uiProfile.h"
@@ -96,6 +99,59 @@ TEST(WinSingleInstanceLock, SecondHolderIsRefusedUntilRelease) {
   EXPECT_EQ(second.TryAcquire(name), LockResult::HeldElsewhere);
   first.Release();
   EXPECT_EQ(second.TryAcquire(name), LockResult::Acquired);
+}
+
+// A mutex belongs to its thread (the same thread may take it again), so contention is tried from
+// another thread, as another program would.
+template <typename Attempt>
+auto FromAnotherThread(Attempt attempt) {
+  decltype(attempt()) result{};
+  std::thread other([&] { result = attempt(); });
+  other.join();
+  return result;
+}
+
+TEST(WinStoreLock, OneHolderPerStoreAndTheWindowMarkIsSeen) {
+  test::TempFolder folder;
+  WinStoreLock lock(folder.path());
+  std::string error;
+  ASSERT_EQ(lock.Lock(StoreLockMode::Exclusive, 0, error), StoreLockResult::Acquired) << error;
+  EXPECT_EQ(FromAnotherThread([&] { return WinStoreLock(folder.path()).Lock(StoreLockMode::Shared, 50, error); }),
+            StoreLockResult::Busy);
+  EXPECT_EQ(FromAnotherThread([&] { return WinStoreLock(folder.path() / "." ).Lock(StoreLockMode::Shared, 50, error); }),
+            StoreLockResult::Busy) << "the same folder however it is written";
+  EXPECT_EQ(FromAnotherThread([&] { return WinStoreLock({}).Lock(StoreLockMode::Exclusive, 0, error); }),
+            StoreLockResult::Acquired) << "the registry is another store";
+  lock.Unlock();
+  EXPECT_EQ(FromAnotherThread([&] { return WinStoreLock(folder.path()).Lock(StoreLockMode::Exclusive, 0, error); }),
+            StoreLockResult::Acquired);
+
+  WinStoreLock probe(folder.path());
+  EXPECT_FALSE(probe.WindowMarkHeldElsewhere());
+  ASSERT_EQ(lock.HoldWindowMark(error), StoreLockResult::Acquired) << error;
+  EXPECT_TRUE(probe.WindowMarkHeldElsewhere());
+  EXPECT_EQ(probe.HoldWindowMark(error), StoreLockResult::Busy);
+  lock.ReleaseWindowMark();
+  EXPECT_FALSE(probe.WindowMarkHeldElsewhere());
+}
+
+TEST(WinDriverTransport, OneProgramAtATimeWritesToADevice) {
+  WinDriverTransport transport;
+  const std::string name = "q9test-device-" + std::to_string(GetCurrentProcessId());
+  std::unique_ptr<DeviceLease> lease;
+  ASSERT_EQ(transport.TryLockDevice(name, lease), DeviceLockResult::Acquired);
+  ASSERT_TRUE(lease);
+  EXPECT_EQ(FromAnotherThread([&] {
+              std::unique_ptr<DeviceLease> other;
+              return transport.TryLockDevice(name, other);
+            }),
+            DeviceLockResult::Busy);
+  lease.reset();
+  EXPECT_EQ(FromAnotherThread([&] {
+              std::unique_ptr<DeviceLease> other;
+              return transport.TryLockDevice(name, other);
+            }),
+            DeviceLockResult::Acquired);
 }
 
 TEST(WinSystemLocale, LanguageIdsAreFourHexDigits) {

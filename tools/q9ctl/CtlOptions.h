@@ -14,7 +14,7 @@ struct Options {
   std::string deviceFolder;
   std::string configFile;
   std::string programPath;
-  bool force = false;  ///< --force: replace values that could not be read
+  bool force = false;  ///< --force: replace values that could not be read; write while q9config is open
   bool json = false;
   int profile = -1;    ///< --profile of show and set (-1: all, or the current profile)
   int profileArg = 0;  ///< the profile argument of export, import, reset

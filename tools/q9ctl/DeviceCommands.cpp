@@ -19,6 +19,7 @@
 #include "input/uiKeyCode.h"
 #include "model/ButtonFunctionTable.h"
 #include "model/CpiStepTable.h"
+#include "model/MemoryLocations.h"
 #include "platform/Backends.h"
 #include "platform/DurableFile.h"
 #include "platform/Utf8Path.h"
@@ -104,11 +105,21 @@ class ProgressBar {
   int last_ = -1;
 };
 
-// Why the mouse did not take the settings; profiles are counted from 0, as everywhere in q9ctl.
-std::string DeviceFailureText(const ApplyResult& result) {
-  if (result.outcome == ApplyOutcome::ConversionFailed && result.failedProfile >= 0)
-    return "cannot write the settings to the mouse: profile " + std::to_string(result.failedProfile) + ": " +
-           result.message;
+// Why the mouse did not take the settings, with the place tried; profiles are counted from 0, as
+// everywhere in q9ctl.
+std::string DeviceFailureText(const ApplyResult& result, const std::string& location) {
+  switch (result.outcome) {
+    case ApplyOutcome::ConversionFailed:
+      if (result.failedProfile < 0) break;
+      return "cannot write the settings to the mouse: profile " + std::to_string(result.failedProfile) + ": " +
+             result.message;
+    case ApplyOutcome::NotConnected:
+      return result.message + " (no driver answers at " + location + ")";
+    case ApplyOutcome::DeviceBusy:
+      return result.message + " at " + location + "; try again when it has finished";
+    default:
+      break;
+  }
   return result.message;
 }
 
@@ -133,8 +144,8 @@ int Apply(TDM& dm, const Options& o, std::ostream& out) {
     throw CommandFailed("the settings were not saved: " + result.saveError +
                         (result.outcome == ApplyOutcome::Applied
                              ? "; the mouse got them"
-                             : "; the mouse did not get them either: " + DeviceFailureText(result)));
-  if (!result.ok()) throw CommandFailed(DeviceFailureText(result));
+                             : "; the mouse did not get them either: " + DeviceFailureText(result, device.channel->DeviceLocation())));
+  if (!result.ok()) throw CommandFailed(DeviceFailureText(result, device.channel->DeviceLocation()));
   out << "applied: profiles " << MemoryLocationProfileText(dm) << " written to the mouse (" << result.framesSent
       << " frames)\n";
   return 0;
@@ -143,8 +154,9 @@ int Apply(TDM& dm, const Options& o, std::ostream& out) {
 int ShowDevice(TDM&, const Options& o, std::ostream& out) {
   Device device(o);
   const bool present = device.channel->IsDeviceExist();
-  out << "device " << device.channel->DevicePath() << ": " << (present ? "present" : "not present") << "\n";
-  if (!present) throw CommandFailed("no mouse: the driver's device " + device.channel->DriverInfo().DeviceName + " is not there");
+  const std::string location = device.channel->DeviceLocation();
+  out << "device " << location << ": " << (present ? "present" : "not present") << "\n";
+  if (!present) throw CommandFailed("no mouse: no driver answers at " + location);
   return 0;
 }
 
@@ -177,14 +189,15 @@ int Keys(TDM&, const Options& o, std::ostream& out) {
 }  // namespace
 
 std::string MemoryLocationProfileText(const TDM& dm) {
-  return std::to_string(dm.FAllProfileSettingInfo.ReservedData.IntegerData[kSlotMode1Profile]) + " (Mode1) and " +
-         std::to_string(dm.FAllProfileSettingInfo.ReservedData.IntegerData[kSlotMode2Profile]) + " (Mode2)";
+  return std::to_string(MemoryLocationProfile(dm.FAllProfileSettingInfo, 0)) + " (Mode1) and " +
+         std::to_string(MemoryLocationProfile(dm.FAllProfileSettingInfo, 1)) + " (Mode2)";
 }
 
 void AddDeviceCommands(CLI::App& app, Options& o, Command& command) {
   CLI::App* apply = app.add_subcommand("apply", "Write both memory locations to the mouse");
-  apply->add_flag("--simulate", o.simulate, "Write to a simulated mouse in this process");
-  apply->add_option("--sim-memory", o.simulatorMemory, "Keep the simulated mouse's memory in this file");
+  CLI::Option* simulate = apply->add_flag("--simulate", o.simulate, "Write to a simulated mouse in this process");
+  apply->add_option("--sim-memory", o.simulatorMemory, "Keep the simulated mouse's memory in this file (with --simulate)")
+      ->needs(simulate);
   apply->add_option("--mode", o.mode, "Memory location the mouse uses afterwards (1 or 2)")->check(CLI::Range(1, 2));
   apply->add_flag("--rate-changed", o.rateChanged, "Also send the report-rate change command");
   apply->callback([&] { command = Apply; });

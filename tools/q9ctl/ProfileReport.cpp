@@ -68,7 +68,21 @@ std::string ButtonDetail(const json& b) {
   return "";
 }
 
+// The active CPI level, 1..4; null for a stored index that names no level (the mouse refuses it).
+json CurrentCpiLevel(const TMouseSettingInfoEasyShiftEx& s) {
+  constexpr int kLevels = 4;
+  return s.CurrentCPIIndex >= 0 && s.CurrentCPIIndex < kLevels ? json(s.CurrentCPIIndex + 1) : json(nullptr);
+}
+
+std::string StoredNote(const json& s, const char* field) {
+  return s.contains(field) ? " (stored " + std::to_string(int(s[field])) + ", out of range)" : "";
+}
+
 }  // namespace
+
+int CurrentProfileOf(const TALLPROFILESETTINGINFO& settings) {
+  return settings.CurrentProfileIndex < kGameProfileCount ? settings.CurrentProfileIndex : 0;
+}
 
 json DescribeMacro(const TMACROKEYINFO& macro) {
   json steps = json::array();
@@ -133,16 +147,25 @@ json DescribeSettings(const TALLPROFILESETTINGINFO& settings) {
   }
   const TEasyShiftOptions& es = settings.EasyShiftOptions;
   const int language = settings.CurrentLanguage;
-  return {{"currentProfile", settings.CurrentProfileIndex},
-          {"language", {{"index", language}, {"name", language < 3 ? kLanguages[language] : "other"}}},
-          {"startWithWindows", settings.ReservedData.IntegerData[kSlotStartWithWindows] != 0},
-          {"mode1Profile", MemoryLocationProfile(settings, 0)},
-          {"mode2Profile", MemoryLocationProfile(settings, 1)},
-          {"easyShift",
-           {{"shortCutsType", es.ShortCutsType},
-            {"enabled", es.EnableFeature == 1},
-            {"groupsEnabled", {es.EnableGroup1 == 1, es.EnableGroup2 == 1, es.EnableGroup3 == 1, es.EnableGroup4 == 1}}}},
-          {"storage", storage}};
+  json described{{"currentProfile", CurrentProfileOf(settings)},
+                 {"language", {{"index", language}, {"name", language < 3 ? kLanguages[language] : "other"}}},
+                 {"startWithWindows", settings.ReservedData.IntegerData[kSlotStartWithWindows] != 0},
+                 {"mode1Profile", MemoryLocationProfile(settings, 0)},
+                 {"mode2Profile", MemoryLocationProfile(settings, 1)},
+                 {"easyShift",
+                  {{"shortCutsType", es.ShortCutsType},
+                   {"enabled", es.EnableFeature == 1},
+                   {"groupsEnabled", {es.EnableGroup1 == 1, es.EnableGroup2 == 1, es.EnableGroup3 == 1, es.EnableGroup4 == 1}}}},
+                 {"storage", storage}};
+  // The program works with the corrected values; a stored value it replaces is shown beside them.
+  if (described["currentProfile"] != settings.CurrentProfileIndex)
+    described["storedCurrentProfile"] = settings.CurrentProfileIndex;
+  const Integer stored[2] = {settings.ReservedData.IntegerData[kSlotMode1Profile],
+                             settings.ReservedData.IntegerData[kSlotMode2Profile]};
+  for (int location = 0; location < kMemoryLocationCount; ++location)
+    if (stored[location] != MemoryLocationProfile(settings, location))
+      described[location == 0 ? "storedMode1Profile" : "storedMode2Profile"] = stored[location];
+  return described;
 }
 
 json DescribeProfile(const TMouseProfileInfoEasyShiftEx& profile, int profileIndex, int sensorType) {
@@ -168,11 +191,11 @@ json DescribeProfile(const TMouseProfileInfoEasyShiftEx& profile, int profileInd
     for (int m = 0; m < macroList.nMacroInfoCount && m < kMacrosPerList; ++m) list.push_back(DescribeMacro(macroList.MacroInfos[m]));
     macros[kGroupNames[g]] = list;
   }
-  return {{"profile", profileIndex},
+  json described{{"profile", profileIndex},
           {"buttonCount", s.ButtonCount},
           {"buttonGroups", groups},
           {"cpiLevels", levels},
-          {"currentCpiLevel", s.CurrentCPIIndex + 1},
+          {"currentCpiLevel", CurrentCpiLevel(s)},
           {"reportRateHz", s.ReportRate},
           {"light",
            {{"color", HexColor(s.LEDConfig)},
@@ -187,15 +210,17 @@ json DescribeProfile(const TMouseProfileInfoEasyShiftEx& profile, int profileInd
             {"wheelLines", s.VWheelSpeed},
             {"doubleClickMs", s.DoubleClickSpeed}}},
           {"macros", macros}};
+  if (described["currentCpiLevel"].is_null()) described["storedCurrentCpiIndex"] = s.CurrentCPIIndex;
+  return described;
 }
 
 void PrintSettings(std::ostream& out, const json& s) {
   out << "Settings\n"
-      << "  current profile:    " << int(s["currentProfile"]) << "\n"
+      << "  current profile:    " << int(s["currentProfile"]) << StoredNote(s, "storedCurrentProfile") << "\n"
       << "  language:           " << std::string(s["language"]["name"]) << " (index " << int(s["language"]["index"]) << ")\n"
       << "  start with system:  " << (s["startWithWindows"] ? "yes" : "no") << "\n"
-      << "  Mode1 holds:        profile " << int(s["mode1Profile"]) << "\n"
-      << "  Mode2 holds:        profile " << int(s["mode2Profile"]) << "\n"
+      << "  Mode1 holds:        profile " << int(s["mode1Profile"]) << StoredNote(s, "storedMode1Profile") << "\n"
+      << "  Mode2 holds:        profile " << int(s["mode2Profile"]) << StoredNote(s, "storedMode2Profile") << "\n"
       << "  EasyShift:          " << (s["easyShift"]["enabled"] ? "on" : "off") << ", shortcuts type "
       << int(s["easyShift"]["shortCutsType"]) << "\n";
   for (const json& e : s["storage"]) {
@@ -221,8 +246,11 @@ void PrintProfile(std::ostream& out, const json& p) {
     if (!l["linkedXY"]) out << "x" << int(l["cpiY"]);
     if (!l["enabled"]) out << " (off)";
   }
-  out << "; active level " << int(p["currentCpiLevel"]) << "\n"
-      << "  report rate: " << int(p["reportRateHz"]) << " Hz\n"
+  if (p["currentCpiLevel"].is_null())
+    out << "; no active level (stored index " << std::int64_t(p["storedCurrentCpiIndex"]) << ")\n";
+  else
+    out << "; active level " << int(p["currentCpiLevel"]) << "\n";
+  out << "  report rate: " << int(p["reportRateHz"]) << " Hz\n"
       << "  light: " << std::string(p["light"]["color"]) << ", brightness " << std::string(p["light"]["brightness"])
       << ", breathing " << std::string(p["light"]["breathing"]) << "\n"
       << "  pointer: speed " << int(p["pointer"]["speed"]) << ", acceleration " << int(p["pointer"]["acceleration"])

@@ -10,6 +10,8 @@
 
 namespace q9 {
 
+/// The current game profile as the program takes it: the stored one, or 0 when that is out of range.
+int CurrentProfileOf(const TALLPROFILESETTINGINFO& settings);
 nlohmann::json DescribeSettings(const TALLPROFILESETTINGINFO& settings);
 nlohmann::json DescribeProfile(const TMouseProfileInfoEasyShiftEx& profile, int profileIndex, int sensorType);
 nlohmann::json DescribeButton(const TBUTTONFUNCINFO& button);

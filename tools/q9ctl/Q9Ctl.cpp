@@ -54,7 +54,14 @@ int Show(TDM& dm, const Options& o, std::ostream& out) {
   return 0;
 }
 
+void ExpectFileName(const Options& o, const char* command) {
+  if (o.file.empty())
+    throw CommandFailed(std::string("cannot ") + command + " profile " + std::to_string(o.profileArg) +
+                        ": the file name is empty");
+}
+
 int Export(TDM& dm, const Options& o, std::ostream& out) {
+  ExpectFileName(o, "export");
   if (const UnreadableValue* unreadable = dm.FindUnreadable(o.profileArg); unreadable && !o.force)
     throw CommandFailed("profile " + std::to_string(o.profileArg) + " could not be read from " + unreadable->location +
                         " (" + unreadable->reason + "): the file would hold factory settings instead; nothing was "
@@ -69,6 +76,7 @@ int Export(TDM& dm, const Options& o, std::ostream& out) {
 }
 
 int Import(TDM& dm, const Options& o, std::ostream& out) {
+  ExpectFileName(o, "import into");
   RefuseToReplaceUnreadable(dm, o, {o.profileArg});
   dm.SwitchToProfile(o.profileArg, 0);
   const std::string path = AbsolutePath(o.file);
@@ -93,6 +101,33 @@ int Reset(TDM& dm, const Options& o, std::ostream& out) {
   return 0;
 }
 
+// The commands that save to the store; the others only read it (a first run's factory record aside).
+bool WritesStore(const CLI::App& app) {
+  for (const char* name : {"import", "reset", "set", "apply"})
+    if (app.got_subcommand(name)) return true;
+  return false;
+}
+
+// A command reads, changes and writes the store under the store's lock, so that commands run
+// together never lose each other's changes. A writer also keeps off a store a window works on:
+// the window's next save would replace what it writes.
+void LockStore(StoreLock& lock, bool writes, bool force) {
+  std::string error;
+  switch (lock.Lock(writes ? StoreLockMode::Exclusive : StoreLockMode::Shared, kStoreLockWaitMs, error)) {
+    case StoreLockResult::Acquired:
+      break;
+    case StoreLockResult::Busy:
+      throw CommandFailed("the settings store " + lock.StoreName() + " is busy (another q9ctl is writing)");
+    case StoreLockResult::Unavailable:
+      // A store that cannot be locked cannot be written either; reading it goes unguarded.
+      if (writes) throw CommandFailed("cannot lock the settings store " + lock.StoreName() + ": " + error);
+      return;
+  }
+  if (writes && !force && lock.WindowMarkHeldElsewhere())
+    throw CommandFailed("q9config is open on this settings store (" + lock.StoreName() +
+                        "); close it or use --force");
+}
+
 }  // namespace
 
 int RunQ9Ctl(int argc, const char* const* argv, std::ostream& out, std::ostream& err) {
@@ -101,7 +136,9 @@ int RunQ9Ctl(int argc, const char* const* argv, std::ostream& out, std::ostream&
   Options o;
   Command command = nullptr;
   app.add_option("--store", o.storeFolder, "Settings store folder (default $Q9_CONFIG_HOME, $XDG_CONFIG_HOME or ~/.config)");
-  app.add_flag("--force", o.force, "Replace values that could not be read");
+  app.add_flag("--force", o.force,
+               "Replace values that could not be read, and write even while q9config is open on the store "
+               "(its next save replaces the change)");
   const auto profileRange = CLI::Range(0, kGameProfileCount - 1);
 
   CLI::App* show = app.add_subcommand("show", "Show the settings and the game profiles");
@@ -142,7 +179,11 @@ int RunQ9Ctl(int argc, const char* const* argv, std::ostream& out, std::ostream&
   }
 
   try {
-    const auto store = MakeRegistryStore(o.storeFolder.empty() ? std::filesystem::path() : PathFromUtf8(o.storeFolder));
+    const std::filesystem::path storeFolder = o.storeFolder.empty() ? std::filesystem::path() : PathFromUtf8(o.storeFolder);
+    // Taken before the data module reads the store, held until the command has saved.
+    const auto storeLock = MakeStoreLock(storeFolder);
+    LockStore(*storeLock, WritesStore(app), o.force);
+    const auto store = MakeRegistryStore(storeFolder);
     const auto locale = MakeSystemLocale();
     const auto dm = CreateDataModule(*store, *locale);
     WarnAboutUnreadable(*dm, err);

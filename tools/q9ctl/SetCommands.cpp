@@ -38,9 +38,13 @@ void ExpectArguments(const Options& o, std::size_t count, const std::string& usa
   if (o.functionArguments.size() != count) throw CommandFailed("\"" + o.function + "\" takes " + usage);
 }
 
+// A key the mouse can send: a key without a HID usage would give an entry that does nothing.
 TSINGLEKEYINFO KeyArgument(const std::string& name) {
   std::int32_t vk = 0, extended = 0;
   if (!FindKeyByName(name, vk, extended)) throw CommandFailed("unknown key \"" + name + "\" (see q9ctl keys)");
+  if (!IsSendableKey(vk, extended))
+    throw CommandFailed("the mouse cannot send the key \"" + name +
+                        "\": it has no HID code (q9ctl keys lists the codes; use e.g. L CTRL instead of CTRL)");
   return {static_cast<Word>(vk), static_cast<Word>(extended)};
 }
 
@@ -136,7 +140,12 @@ int SetCpiLevel(TDM& dm, const Options& o, std::ostream& out) {
 int SetRate(TDM& dm, const Options& o, std::ostream& out) {
   RefuseToReplaceUnreadable(dm, o, kEveryProfile);
   if (!SetReportRate(dm, o.rate)) throw CommandFailed("the report rates are 125, 250, 333, 500 and 1000 Hz");
-  if (!dm.SaveBackAllProfileInfo()) throw CommandFailed("cannot save the profiles: " + dm.LastSaveError());
+  // Every profile is saved, as the window saves them all; the first failure says where and why.
+  std::string failure;
+  for (int i = 0; i < kGameProfileCount; ++i)
+    if (!dm.SaveProfileInfoToRegistry(i) && failure.empty())
+      failure = "cannot save profile " + std::to_string(i) + ": " + dm.ProfileComponent(i).LastError();
+  if (!failure.empty()) throw CommandFailed(failure);
   out << "report rate " << o.rate << " Hz in every profile (apply with --rate-changed to send it)\n";
   return 0;
 }

@@ -12,6 +12,7 @@ namespace q9 {
 struct FakeLockTable {
   std::set<std::string> held;
   bool unavailable = false;
+  std::string unsafe;  ///< when set, every TryAcquire answers Unsafe with this reason
 };
 
 class FakeSingleInstanceLock : public SingleInstanceLock {
@@ -20,6 +21,7 @@ class FakeSingleInstanceLock : public SingleInstanceLock {
   ~FakeSingleInstanceLock() override { Release(); }
 
   LockResult TryAcquire(const std::string& name) override {
+    if (!table_->unsafe.empty()) return LockResult::Unsafe;
     if (table_->unavailable) return LockResult::Unavailable;
     if (!held_.empty()) return LockResult::Acquired;
     if (!table_->held.insert(name).second) return LockResult::HeldElsewhere;
@@ -33,6 +35,8 @@ class FakeSingleInstanceLock : public SingleInstanceLock {
     held_.clear();
     ++releases;
   }
+
+  std::string LastError() const override { return table_->unsafe; }
 
   int releases = 0;
 

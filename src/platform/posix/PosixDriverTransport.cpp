@@ -2,7 +2,9 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/file.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
 
@@ -17,12 +19,15 @@
 #include <vector>
 
 #include "platform/DriverSocketProtocol.h"
+#include "platform/posix/PosixUserFolders.h"
 
 namespace q9 {
 
+// The driver's socket is shared by every user of the mouse, so without a runtime folder it stays
+// in /tmp; a relative XDG_RUNTIME_DIR is ignored, as the XDG rules say.
 std::filesystem::path DefaultDeviceFolder() {
-  for (const char* variable : {"Q9_DEVICE_DIR", "XDG_RUNTIME_DIR"})
-    if (const char* value = std::getenv(variable); value && *value) return value;
+  if (const char* value = std::getenv("Q9_DEVICE_DIR"); value && *value) return value;
+  if (auto runtime = XdgRuntimeFolder(); !runtime.empty()) return runtime;
   return "/tmp";
 }
 
@@ -206,6 +211,58 @@ std::unique_ptr<DriverConnection> PosixDriverTransport::Open(const std::string& 
   const int fd = ConnectTo(path, connectTimeoutMs_);
   if (fd < 0) return nullptr;
   return std::make_unique<SocketConnection>(path, fd, connectTimeoutMs_, replyTimeoutMs_);
+}
+
+namespace {
+
+class FlockLease : public DeviceLease {
+ public:
+  explicit FlockLease(int fd) : fd_(fd) {}
+  ~FlockLease() override { ::close(fd_); }  // closing the last descriptor releases the flock
+  FlockLease(const FlockLease&) = delete;
+  FlockLease& operator=(const FlockLease&) = delete;
+
+ private:
+  int fd_;
+};
+
+// The lock file is shared by every user who reaches the device, so it is opened for reading only
+// (enough for flock) and made readable by all whatever the umask. An existing file (perhaps another
+// user's) is opened without O_CREAT, which a sticky folder's protection against planted files
+// would refuse.
+int OpenDeviceLockFile(const std::filesystem::path& file) {
+  constexpr int kFlags = O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NOCTTY;
+  int fd = ::open(file.c_str(), kFlags | O_CREAT | O_EXCL, 0644);
+  if (fd >= 0) {
+    ::fchmod(fd, 0644);
+    return fd;
+  }
+  return errno == EEXIST ? ::open(file.c_str(), kFlags) : -1;
+}
+
+}  // namespace
+
+std::string PosixDriverTransport::DeviceLocation(const std::string& deviceName) const {
+  return SocketPath(deviceName).string();
+}
+
+std::filesystem::path PosixDriverTransport::LockPath(const std::string& deviceName) const {
+  return SocketPath(deviceName).string() + ".lock";
+}
+
+DeviceLockResult PosixDriverTransport::TryLockDevice(const std::string& deviceName, std::unique_ptr<DeviceLease>& lease) {
+  lease.reset();
+  if (deviceName.empty() || deviceName.find('/') != std::string::npos) return DeviceLockResult::Acquired;
+  const int fd = OpenDeviceLockFile(LockPath(deviceName));
+  if (fd < 0) return DeviceLockResult::Acquired;  // no lock can be made here: unguarded
+  while (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    if (errno == EINTR) continue;
+    const bool busy = errno == EWOULDBLOCK;
+    ::close(fd);
+    return busy ? DeviceLockResult::Busy : DeviceLockResult::Acquired;
+  }
+  lease = std::make_unique<FlockLease>(fd);
+  return DeviceLockResult::Acquired;
 }
 
 }  // namespace q9

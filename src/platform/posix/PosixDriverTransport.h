@@ -25,6 +25,11 @@ class PosixDriverTransport : public DriverTransport {
   std::unique_ptr<DriverConnection> Open(const std::string& deviceName, bool overlapped) override;
 
   std::filesystem::path SocketPath(const std::string& deviceName) const;
+  /// The socket's path.
+  std::string DeviceLocation(const std::string& deviceName) const override;
+  /// An flock on "<device folder>/<device name>.lock", shared by every user of the device.
+  DeviceLockResult TryLockDevice(const std::string& deviceName, std::unique_ptr<DeviceLease>& lease) override;
+  std::filesystem::path LockPath(const std::string& deviceName) const;
 
  private:
   std::filesystem::path deviceFolder_;

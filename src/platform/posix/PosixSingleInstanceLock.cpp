@@ -7,6 +7,8 @@
 #include <cerrno>
 #include <cstdlib>
 
+#include "platform/posix/PosixUserFolders.h"
+
 namespace q9 {
 
 PosixSingleInstanceLock::PosixSingleInstanceLock(std::filesystem::path runtimeFolder)
@@ -15,14 +17,16 @@ PosixSingleInstanceLock::PosixSingleInstanceLock(std::filesystem::path runtimeFo
 PosixSingleInstanceLock::~PosixSingleInstanceLock() { Release(); }
 
 std::filesystem::path PosixSingleInstanceLock::LockFile(const std::string& name) const {
-  if (!runtimeFolder_.empty()) return runtimeFolder_ / (name + ".lock");
-  const char* runtime = std::getenv("XDG_RUNTIME_DIR");
-  if (runtime && *runtime) return std::filesystem::path(runtime) / (name + ".lock");
-  return std::filesystem::path("/tmp") / (name + "-" + std::to_string(::getuid()) + ".lock");
+  return (runtimeFolder_.empty() ? UserRuntimeFolder() : runtimeFolder_) / (name + ".lock");
 }
 
 LockResult PosixSingleInstanceLock::TryAcquire(const std::string& name) {
   if (fd_ >= 0) return LockResult::Acquired;
+  lastError_.clear();
+  // In the shared /tmp another user could create the lock first and so keep the program from
+  // starting: the fallback folder is the user's own, and is checked before it is trusted.
+  if (runtimeFolder_.empty() && XdgRuntimeFolder().empty() && !EnsurePrivateFolder(UserRuntimeFolder(), lastError_))
+    return LockResult::Unsafe;
   const std::filesystem::path file = LockFile(name);
   // O_CLOEXEC: programs this one starts must not inherit (and so keep) the lock.
   const int fd = ::open(file.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);

@@ -1,8 +1,10 @@
 #pragma once
-// The single-instance lock as an flock on a per-user file in the runtime folder
-// ($XDG_RUNTIME_DIR, else /tmp with the user id in the file name).
+// The single-instance lock as an flock on a per-user file in the runtime folder: $XDG_RUNTIME_DIR,
+// else the user's own folder /tmp/q9config-<uid>, which is made 0700 and refused (Unsafe) when it
+// is not a folder of this user's that only this user may write.
 
 #include <filesystem>
+#include <string>
 
 #include "platform/SingleInstanceLock.h"
 
@@ -18,6 +20,7 @@ class PosixSingleInstanceLock : public SingleInstanceLock {
 
   LockResult TryAcquire(const std::string& name) override;
   void Release() override;
+  std::string LastError() const override { return lastError_; }
 
   /// The file that carries the lock of `name`.
   std::filesystem::path LockFile(const std::string& name) const;
@@ -25,6 +28,7 @@ class PosixSingleInstanceLock : public SingleInstanceLock {
  private:
   std::filesystem::path runtimeFolder_;
   int fd_ = -1;
+  std::string lastError_;
 };
 
 }  // namespace q9

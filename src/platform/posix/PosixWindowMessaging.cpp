@@ -11,6 +11,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/posix/PosixUserFolders.h"
+
 namespace q9 {
 
 namespace {
@@ -49,8 +51,7 @@ PosixWindowMessaging::~PosixWindowMessaging() { StopListening(); }
 
 std::filesystem::path PosixWindowMessaging::SocketPath(const std::string& className) const {
   if (!runtimeFolder_.empty()) return runtimeFolder_ / ("q9-window-" + className);
-  const char* runtime = std::getenv("XDG_RUNTIME_DIR");
-  if (runtime && *runtime) return std::filesystem::path(runtime) / ("q9-window-" + className);
+  if (const auto runtime = XdgRuntimeFolder(); !runtime.empty()) return runtime / ("q9-window-" + className);
   return std::filesystem::path("/tmp") / ("q9-window-" + className + "-" + std::to_string(::getuid()));
 }
 

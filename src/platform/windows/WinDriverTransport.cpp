@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "platform/windows/WinNamedMutex.h"
 #include "platform/windows/WinText.h"
 
 namespace q9 {
@@ -72,6 +73,33 @@ std::unique_ptr<DriverConnection> WinDriverTransport::Open(const std::string& de
                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | (overlapped ? FILE_FLAG_OVERLAPPED : 0), nullptr);
   if (device == INVALID_HANDLE_VALUE) return nullptr;
   return std::make_unique<HandleConnection>(device, overlapped);
+}
+
+namespace {
+
+class MutexLease : public DeviceLease {
+ public:
+  explicit MutexLease(HANDLE mutex) : mutex_(mutex) {}
+  ~MutexLease() override { ReleaseNamedMutex(mutex_); }
+  MutexLease(const MutexLease&) = delete;
+  MutexLease& operator=(const MutexLease&) = delete;
+
+ private:
+  HANDLE mutex_;
+};
+
+}  // namespace
+
+DeviceLockResult WinDriverTransport::TryLockDevice(const std::string& deviceName, std::unique_ptr<DeviceLease>& lease) {
+  lease.reset();
+  const std::wstring name = L"q9-device-" + ObjectNamePart(WidenUtf8(deviceName));
+  HANDLE mutex = nullptr;
+  DWORD error = 0;
+  NamedMutexResult result = AcquireNamedMutex(L"Global\\" + name, 0, mutex, error);
+  if (result == NamedMutexResult::Unavailable) result = AcquireNamedMutex(L"Local\\" + name, 0, mutex, error);
+  if (result == NamedMutexResult::Busy) return DeviceLockResult::Busy;
+  if (result == NamedMutexResult::Acquired) lease = std::make_unique<MutexLease>(mutex);
+  return DeviceLockResult::Acquired;
 }
 
 }  // namespace q9
