@@ -188,7 +188,21 @@ void SimServer::WriteTo(Client& client) {
     if (n <= 0) break;
     client.replySent += static_cast<std::size_t>(n);
   }
+  // A refused request may still be arriving: closing with unread bytes would reset the connection
+  // and the client could lose the reply, so its rest is read and dropped until it closes.
+  if (client.request.state() == SimRequestReader::State::Refused && client.replySent == client.reply.size()) {
+    ::shutdown(client.fd, SHUT_WR);
+    client.draining = true;
+    return;
+  }
   client.done = true;
+}
+
+void SimServer::Drain(Client& client) {
+  std::uint8_t buffer[4096];
+  const ssize_t n = ::recv(client.fd, buffer, sizeof buffer, 0);
+  if (n < 0 && (errno == EINTR || errno == EAGAIN)) return;
+  if (n <= 0) client.done = true;
 }
 
 void SimServer::Run() {
@@ -199,7 +213,7 @@ void SimServer::Run() {
     int timeoutMs = 100;
     const Clock::time_point now = Clock::now();
     for (const Client& client : clients_) {
-      fds.push_back({client.fd, static_cast<short>(client.reply.empty() ? POLLIN : POLLOUT), 0});
+      fds.push_back({client.fd, static_cast<short>(client.reply.empty() || client.draining ? POLLIN : POLLOUT), 0});
       const auto left = std::chrono::ceil<std::chrono::milliseconds>(client.deadline - now).count();
       timeoutMs = static_cast<int>(std::clamp<long long>(left, 0, timeoutMs));
     }
@@ -207,7 +221,8 @@ void SimServer::Run() {
     for (std::size_t i = 0; i < clients_.size() && mouse_.Present(); ++i) {
       Client& client = clients_[i];
       const short events = fds[i + 1].revents;
-      if (events && client.reply.empty()) ReadFrom(client);
+      if (events && client.draining) Drain(client);
+      else if (events && client.reply.empty()) ReadFrom(client);
       else if (events) WriteTo(client);
       if (!client.done && Clock::now() >= client.deadline) {
         if (client.reply.empty() && client.request.Started()) Answer(client);

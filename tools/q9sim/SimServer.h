@@ -58,6 +58,7 @@ class SimServer {
     SimRequestReader request;
     std::vector<std::uint8_t> reply;  ///< empty while the request is still being read
     std::size_t replySent = 0;
+    bool draining = false;  ///< answered; what the client still sends is read and dropped until it closes
     bool done = false;
   };
 
@@ -65,6 +66,7 @@ class SimServer {
   void ReadFrom(Client& client);
   void Answer(Client& client);
   void WriteTo(Client& client);
+  void Drain(Client& client);
   void RecordFrame(std::span<const std::uint8_t> frame);
   void CloseClients();
   void Close();
