@@ -49,6 +49,14 @@ constexpr const char* kWarningTitle = "Warning!";
 constexpr const char* kApplyFailed = "The settings did not reach the mouse.";
 constexpr const char* kFramesLost = "%1 of %2 frames did not reach the mouse.";
 constexpr const char* kProfileNotConvertible = "%1 cannot be converted for the mouse: %2";
+constexpr const char* kStoppedAnswering = "The mouse stopped answering: %1 of %2 frames went through.";
+constexpr const char* kDeviceBusy = "Another program is writing to the mouse; try again when it has finished.";
+constexpr const char* kNotSaved = "The settings could not be saved.";
+constexpr const char* kUnreadableIntro = "Some settings could not be read and were left as they are:";
+constexpr const char* kUnreadableQuestion =
+    "The program uses the factory settings for them now. Press OK to replace them with these settings at the next "
+    "save, or Cancel to keep them untouched.";
+constexpr const char* kProgramSettings = "Program settings";
 constexpr int kProfileCount = 5;
 
 QPushButton* MakeButton(QWidget* parent, const char* name, const char* text, const char* role, QSize size) {
@@ -101,26 +109,65 @@ std::filesystem::path MonitorProgramPath(const std::filesystem::path& programFol
 #endif
 }
 
-QString ApplyFailureText(const ApplyResult& result, const TuiLanguage& language) {
-  if (result.ok() || result.outcome == ApplyOutcome::NotConnected) return {};
-  const auto tr = [&](const std::string& text) { return QString::fromStdString(language.Translate(text)); };
+namespace {
+
+QString Translated(const TuiLanguage& language, const std::string& text) {
+  return QString::fromStdString(language.Translate(text));
+}
+
+// The profile as its button in the profile bar names it.
+QString ProfileName(const TuiLanguage& language, int profileIndex) {
+  return Translated(language, "Profile #" + std::to_string(profileIndex + 1));
+}
+
+// Why the mouse did not take the settings, for a result that did not reach it.
+QString DeviceFailureReason(const ApplyResult& result, const TuiLanguage& language) {
   const QString message = QString::fromStdString(result.message);
-  QString reason;
-  if (result.outcome == ApplyOutcome::FramesFailed) {
-    reason = tr(kFramesLost).arg(result.framesFailed).arg(result.framesSent);
-  } else if (result.outcome == ApplyOutcome::ConversionFailed && result.failedProfile >= 0 &&
-             result.failedProfile < kProfileCount) {
-    // The profile as its button in the profile bar names it.
-    const QString profile = tr("Profile #" + std::to_string(result.failedProfile + 1));
-    reason = tr(kProfileNotConvertible).arg(profile, message);
-  } else {
-    // An outcome without its own text here still tells its reason, translated where the table has it.
-    reason = tr(result.message);
+  switch (result.outcome) {
+    case ApplyOutcome::FramesFailed:
+      if (result.stoppedAnswering)
+        return Translated(language, kStoppedAnswering)
+            .arg(result.framesSent - result.framesFailed)
+            .arg(result.framesPlanned);
+      return Translated(language, kFramesLost).arg(result.framesFailed).arg(result.framesSent);
+    case ApplyOutcome::ConversionFailed:
+      if (result.failedProfile < 0 || result.failedProfile >= kProfileCount) break;
+      return Translated(language, kProfileNotConvertible).arg(ProfileName(language, result.failedProfile), message);
+    case ApplyOutcome::DeviceBusy:
+      return Translated(language, kDeviceBusy);
+    default:
+      break;
   }
-  if (reason.isEmpty()) return tr(kApplyFailed);
-  // An apply that reached the mouse with every frame but failed otherwise says only why.
-  if (result.outcome == ApplyOutcome::Applied) return reason;
-  return tr(kApplyFailed) + QLatin1Char('\n') + reason;
+  // An outcome without its own text here still tells its reason, translated where the table has it.
+  return Translated(language, result.message);
+}
+
+}  // namespace
+
+QString ApplyFailureText(const ApplyResult& result, const TuiLanguage& language) {
+  QStringList lines;
+  if (!result.saved) lines << Translated(language, kNotSaved) << QString::fromStdString(result.saveError);
+  // Without a mouse the warning to connect it has been shown already.
+  if (result.outcome != ApplyOutcome::Applied && result.outcome != ApplyOutcome::NotConnected) {
+    lines << Translated(language, kApplyFailed);
+    const QString reason = DeviceFailureReason(result, language);
+    if (!reason.isEmpty()) lines << reason;
+  }
+  lines.removeAll(QString());
+  return lines.join(QLatin1Char('\n'));
+}
+
+QString UnreadableValuesText(const std::vector<UnreadableValue>& values, const TuiLanguage& language) {
+  if (values.empty()) return {};
+  QStringList lines{Translated(language, kUnreadableIntro)};
+  for (const UnreadableValue& value : values) {
+    const QString what = value.profileIndex < 0 ? Translated(language, kProgramSettings)
+                                                : ProfileName(language, value.profileIndex);
+    lines << QStringLiteral("%1: %2 (%3)").arg(what, QString::fromStdString(value.location),
+                                                QString::fromStdString(value.reason));
+  }
+  lines << Translated(language, kUnreadableQuestion);
+  return lines.join(QLatin1Char('\n'));
 }
 
 TqvGMConfigMain::TqvGMConfigMain(MainWindowServices services, QWidget* parent)
@@ -447,6 +494,17 @@ void TqvGMConfigMain::FormShow() {
   else
     services_.shell.StartProgram(MonitorProgramPath(services_.programFolder), services_.programFolder);
   UpdateTitleAndLayout();
+  if (!FUnreadableAsked) {
+    FUnreadableAsked = true;
+    QTimer::singleShot(0, this, &TqvGMConfigMain::AskAboutUnreadableValues);
+  }
+}
+
+// A value that exists but cannot be read is never saved over without the user's word.
+void TqvGMConfigMain::AskAboutUnreadableValues() {
+  const QString text = UnreadableValuesText(DM.UnreadableValues(), *FLanguage);
+  if (text.isEmpty()) return;
+  if (ShowMessageDialog(Tr(kWarningTitle), text, 0, this) == 1) DM.SetOverwriteUnreadable(true);
 }
 
 // ---- Language, title and pages -----------------------------------------------------------------

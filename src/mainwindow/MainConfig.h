@@ -67,11 +67,14 @@ SupportContacts ReadSupportContacts(const std::filesystem::path& configFile);
 /// The monitor program beside this one.
 std::filesystem::path MonitorProgramPath(const std::filesystem::path& programFolder);
 
-/// What the window tells the user after an apply, translated: that the settings did not reach the
-/// mouse and why (the frames lost, the profile that cannot be converted, or the result's own
-/// message). Empty when there is nothing to tell: the apply went through, or there was no mouse
-/// (the sequence has shown its own warning then).
+/// What the user is told after an apply that did not fully work: that the settings were not saved
+/// (and why), and that they did not reach the mouse and why (the frames lost, the mouse that
+/// stopped answering, another program writing to it, the profile that cannot be converted, or the
+/// result's own message). Empty when there is nothing to tell: the apply went through, or there was
+/// no mouse and everything was saved (the sequence has shown its own warning then).
 QString ApplyFailureText(const ApplyResult& result, const TuiLanguage& language);
+/// The start-up question about stored values that exist but could not be read; empty when none.
+QString UnreadableValuesText(const std::vector<UnreadableValue>& values, const TuiLanguage& language);
 
 class TqvGMConfigMain : public QWidget {
   Q_OBJECT
@@ -141,6 +144,7 @@ class TqvGMConfigMain : public QWidget {
 
   void FormCreate();
   void FormShow();
+  void AskAboutUnreadableValues();
   void FillLanguageChooser();
   void SelectStoredLanguageInChooser();
   void LoadCursors();
@@ -195,6 +199,7 @@ class TqvGMConfigMain : public QWidget {
   bool FApplyAllowed = true;  ///< APPLY is enabled whenever no apply runs
   bool FCloseAfterApply = false;
   bool FCloseWithoutQuestion = false;
+  bool FUnreadableAsked = false;
   bool FKeepOpen = false;  ///< a failed save was not confirmed: the window stays
   QPoint FDragOffset;
   bool FDragging = false;

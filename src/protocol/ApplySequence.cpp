@@ -203,8 +203,9 @@ ApplyResult ApplySettingsToDevice(TDM& dm, TuiSTDCommand& channel, ApplyState& s
   if (channel.NotAnswering()) {  // also when only the closing rate-change command timed out
     result.outcome = ApplyOutcome::FramesFailed;
     result.stoppedAnswering = true;
+    result.framesPlanned = PlannedFrameCount(*prepared, state);
     result.message = "the mouse stopped answering: " + std::to_string(result.framesSent - result.framesFailed) + " of " +
-                     std::to_string(PlannedFrameCount(*prepared, state)) + " frames went through";
+                     std::to_string(result.framesPlanned) + " frames went through";
   } else if (result.framesFailed) {
     result.outcome = ApplyOutcome::FramesFailed;
     result.message = std::to_string(result.framesFailed) + " of " + std::to_string(result.framesSent) +

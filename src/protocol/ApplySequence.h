@@ -77,6 +77,8 @@ struct ApplyResult {
   int failedProfile = -1;
   /// A frame got no answer in time: the frames after it were not sent.
   bool stoppedAnswering = false;
+  /// With stoppedAnswering: the frames the run would have sent.
+  int framesPlanned = 0;
   /// False when some setting was not saved (the frames are still sent); saveError says why.
   bool saved = true;
   std::string saveError;

@@ -90,6 +90,8 @@ class MainConfigTest : public QObject {
   void okClosesAfterTheProgressEndsOnlyWhenTheMouseTookIt();
   void noSecondApplyStartsWhileOneRuns();
   void anApplyThatLosesFramesSaysSoOnceAndOkStaysOpen();
+  void anUnreadableValueIsAskedAboutAndKeptUnlessTheUserAgrees();
+  void anApplyWhoseSaveFailedSaysSo();
   void aProfileThatCannotBeConvertedIsNamedAsTheProfileBarNamesIt();
   void everyOtherFailureStillTellsItsReason();
   void monitorMessagesCloseReloadAndReapplyLanguage();
@@ -432,6 +434,57 @@ void MainConfigTest::anApplyThatLosesFramesSaysSoOnceAndOkStaysOpen() {
   QCOMPARE(answerer.texts.size(), 2);
 }
 
+// A value of another type is there but cannot be read: the window says so once, after it is shown,
+// and saves over it only when the user agrees.
+void MainConfigTest::anUnreadableValueIsAskedAboutAndKeptUnlessTheUserAgrees() {
+  const std::vector<std::uint8_t> foreign(100, 0x5A);
+  store_->Put(kSettingsKeyPath, GameProfileValueName(2), foreign, false);
+  dm_ = CreateDataModule(*store_, *locale_);
+  {
+    TqvGMConfigMain& window = MakeWindow();
+    DialogAnswerer answerer({"BSBTNCANCEL", "BtnOK"});
+    window.show();
+    QTRY_COMPARE(answerer.texts.size(), 1);
+    QVERIFY(answerer.texts[0].startsWith("Some settings could not be read and were left as they are:\nProfile #3: "));
+    QVERIFY(answerer.texts[0].contains(QString::fromStdString(GameProfileValueName(2))));
+    QVERIFY(!dm_->OverwriteUnreadable());
+    // APPLY saves everything else and says what it kept.
+    QVERIFY(!window.BSBTNAPPLYClick());
+    QCOMPARE(answerer.texts.size(), 2);
+    QVERIFY(answerer.texts[1].startsWith("The settings could not be saved.\n"));
+    QVERIFY(answerer.texts[1].contains(QString::fromStdString(GameProfileValueName(2))));
+    QCOMPARE(StoredValue(GameProfileValueName(2)), foreign);
+    QCOMPARE(StoredValue(GameProfileValueName(1)).size(), sizeof(TMouseProfileInfoEasyShiftEx));
+    window.hide();
+    window.show();
+    QTest::qWait(50);
+    QCOMPARE(answerer.texts.size(), 2);  // asked once per run
+  }
+  dm_ = CreateDataModule(*store_, *locale_);
+  TqvGMConfigMain& window = MakeWindow();
+  DialogAnswerer answerer({"BtnOK"});
+  window.show();
+  QTRY_VERIFY(dm_->OverwriteUnreadable());
+  QVERIFY(window.BSBTNAPPLYClick());
+  QCOMPARE(answerer.texts.size(), 1);
+  QCOMPARE(StoredValue(GameProfileValueName(2)).size(), sizeof(TMouseProfileInfoEasyShiftEx));
+}
+
+void MainConfigTest::anApplyWhoseSaveFailedSaysSo() {
+  TqvGMConfigMain& window = MakeWindow();
+  window.show();
+  window.SetSettingsModified(true);
+  store_->FailWritesAfter(0);
+  DialogAnswerer answerer({"BtnOK"});
+  QVERIFY(!window.BSBTNOKClick());
+  QCOMPARE(answerer.texts.size(), 1);
+  QVERIFY(answerer.texts[0].startsWith("The settings could not be saved.\n"));
+  QVERIFY(!answerer.texts[0].contains("did not reach the mouse"));  // the mouse got them
+  QVERIFY(window.SettingsModified());
+  Advance(5000);
+  QVERIFY(window.isVisible());  // OK closes only after everything was saved
+}
+
 void MainConfigTest::aProfileThatCannotBeConvertedIsNamedAsTheProfileBarNamesIt() {
   auto damaged = std::make_unique<TMouseProfileInfoEasyShiftEx>();
   QVERIFY(dm_->ReadProfileInfo(*damaged, 2));
@@ -470,6 +523,20 @@ void MainConfigTest::everyOtherFailureStillTellsItsReason() {
   const TuiLanguage& language = window.uiLanguage1();
   // Outcomes that this window has no text of their own for, like a mouse that another program is
   // writing to: the reason is the result's message.
+  ApplyResult busy;
+  busy.outcome = ApplyOutcome::DeviceBusy;
+  busy.message = kDeviceBusyText;
+  QCOMPARE(ApplyFailureText(busy, language), QString("The settings did not reach the mouse.\n"
+                                                     "Another program is writing to the mouse; try again when it has "
+                                                     "finished."));
+  ApplyResult stalled;
+  stalled.outcome = ApplyOutcome::FramesFailed;
+  stalled.stoppedAnswering = true;
+  stalled.framesSent = 4;
+  stalled.framesFailed = 1;
+  stalled.framesPlanned = 20;
+  QCOMPARE(ApplyFailureText(stalled, language),
+           QString("The settings did not reach the mouse.\nThe mouse stopped answering: 3 of 20 frames went through."));
   ApplyResult other;
   other.outcome = static_cast<ApplyOutcome>(99);
   other.message = "another program is writing to the mouse";
@@ -494,6 +561,10 @@ void MainConfigTest::everyOtherFailureStillTellsItsReason() {
   notConnected.outcome = ApplyOutcome::NotConnected;
   notConnected.message = kNotConnectedText;
   QVERIFY(ApplyFailureText(notConnected, language).isEmpty());
+  notConnected.saved = false;
+  notConnected.saveError = "cannot save MyProfile0.GPX: disk full";
+  QCOMPARE(ApplyFailureText(notConnected, language).toStdString(),
+           Translated("0404", "The settings could not be saved.") + "\ncannot save MyProfile0.GPX: disk full");
 }
 
 void MainConfigTest::monitorMessagesCloseReloadAndReapplyLanguage() {
