@@ -52,10 +52,8 @@ constexpr const char* kProfileNotConvertible = "%1 cannot be converted for the m
 constexpr const char* kStoppedAnswering = "The mouse stopped answering: %1 of %2 frames went through.";
 constexpr const char* kDeviceBusy = "Another program is writing to the mouse; try again when it has finished.";
 constexpr const char* kNotSaved = "The settings could not be saved.";
-constexpr const char* kUnreadableIntro = "Some settings could not be read and were left as they are:";
-constexpr const char* kUnreadableQuestion =
-    "The program uses the factory settings for them now. Press OK to replace them with these settings at the next "
-    "save, or Cancel to keep them untouched.";
+constexpr const char* kUnreadableIntro = "These settings could not be read and are left as they are:";
+constexpr const char* kUnreadableQuestion = "OK replaces them with factory settings at the next save; Cancel keeps them.";
 constexpr const char* kProgramSettings = "Program settings";
 constexpr int kProfileCount = 5;
 
@@ -163,7 +161,7 @@ QString UnreadableValuesText(const std::vector<UnreadableValue>& values, const T
   for (const UnreadableValue& value : values) {
     const QString what = value.profileIndex < 0 ? Translated(language, kProgramSettings)
                                                 : ProfileName(language, value.profileIndex);
-    lines << QStringLiteral("%1: %2 (%3)").arg(what, QString::fromStdString(value.location),
+    lines << QStringLiteral("%1: %2 (%3)").arg(what, QString::fromStdString(value.valueName),
                                                 QString::fromStdString(value.reason));
   }
   lines << Translated(language, kUnreadableQuestion);

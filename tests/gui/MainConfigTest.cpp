@@ -445,7 +445,7 @@ void MainConfigTest::anUnreadableValueIsAskedAboutAndKeptUnlessTheUserAgrees() {
     DialogAnswerer answerer({"BSBTNCANCEL", "BtnOK"});
     window.show();
     QTRY_COMPARE(answerer.texts.size(), 1);
-    QVERIFY(answerer.texts[0].startsWith("Some settings could not be read and were left as they are:\nProfile #3: "));
+    QVERIFY(answerer.texts[0].startsWith("These settings could not be read and are left as they are:\nProfile #3: "));
     QVERIFY(answerer.texts[0].contains(QString::fromStdString(GameProfileValueName(2))));
     QVERIFY(!dm_->OverwriteUnreadable());
     // APPLY saves everything else and says what it kept.
