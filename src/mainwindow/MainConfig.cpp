@@ -27,6 +27,7 @@
 #include "gui/SkinPalette.h"
 #include "gui/uiLanguageWidgets.h"
 #include "gui/uiMenuExPopup.h"
+#include "mainwindow/LightPage.h"
 #include "mainwindow/showdialog.h"
 
 namespace q9 {
@@ -293,10 +294,18 @@ void TqvGMConfigMain::BuildPageArea() {
     TabControlMain->addWidget(page);
   }
   FTabButtons[3]->hide();
+  BuildLightPage(TabControlMain->widget(2));
   BuildHelpPage(TabControlMain->widget(3));
   // The help page's tab is hidden; F1 is the way there.
   auto* help = new QShortcut(QKeySequence::HelpContents, this);
   connect(help, &QShortcut::activated, this, [this] { SelectPage(3); });
+}
+
+void TqvGMConfigMain::BuildLightPage(QWidget* page) {
+  FLightPage = new TLightPage({DM, *FChannel, *FLanguage, [this] { FState.SettingsModified = true; }}, page);
+  auto* layout = new QVBoxLayout(page);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->addWidget(FLightPage);
 }
 
 void TqvGMConfigMain::BuildHelpPage(QWidget* page) {
@@ -466,8 +475,7 @@ void TqvGMConfigMain::SelectStoredLanguageInChooser() {
 void TqvGMConfigMain::CopyWorkingSettings() {
   const TMouseSettingInfoEasyShiftEx& settings = DM.FCurrentMouseSettingInfo;
   FState.MouseParams = {settings.PointerSpeed, settings.VWheelSpeed, settings.PointerAcceleration};
-  const TLEDCONFIG& light = settings.LEDConfig;
-  FLightWorkingCopy = {light.R, light.G, light.B, light.BRIGHT_LEVEL, light.BREATH_SPEED};
+  FLightPage->ReloadWorkingCopy();
 }
 
 void TqvGMConfigMain::LoadCursors() {
@@ -543,6 +551,7 @@ void TqvGMConfigMain::SelectPage(int pageIndex) {
 
 void TqvGMConfigMain::SelectProfile(int profileIndex) {
   if (!DM.SwitchToProfile(profileIndex, 0)) return;
+  FLightPage->ReloadWorkingCopy();
   RefreshAllPages();
 }
 
@@ -552,8 +561,9 @@ void TqvGMConfigMain::uiCommandSetting1Commands0Execute() {}
 void TqvGMConfigMain::uiCommandSetting1Commands1Execute() {}
 void TqvGMConfigMain::uiCommandSetting1Commands2Execute() {}
 void TqvGMConfigMain::uiCommandSetting1Commands4Execute() {}
-void TqvGMConfigMain::uiCommandSetting1Commands5Execute() {}
 void TqvGMConfigMain::uiCommandSetting1Commands6Execute() {}
+
+void TqvGMConfigMain::uiCommandSetting1Commands5Execute() { FLightPage->SetLED(); }
 
 void TqvGMConfigMain::uiCommandSetting1Commands3Execute() {
   for (std::size_t index = 0; index < FProfileButtons.size(); ++index)

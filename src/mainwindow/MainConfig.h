@@ -37,6 +37,7 @@ namespace q9 {
 
 class BlockingDispatcher;
 class TuiMenuExPopup;
+class TLightPage;
 
 /// What the window works with; everything outlives the window.
 struct MainWindowServices {
@@ -119,6 +120,7 @@ class TqvGMConfigMain : public QWidget {
   TuiLanguage& uiLanguage1() { return *FLanguage; }
   TuiCommandSetting& uiCommandSetting1() { return FCommandSetting; }
   TuiSTDCommand& uiSTDCommand1() { return *FChannel; }
+  TLightPage& LightPage() { return *FLightPage; }
   ApplyProgress& Progress() { return FProgress; }
   TuiMenuEx& uiMenuEx1() { return FMenuButtons; }
   TuiMenuEx& uiMenuExOptions() { return FMenuOptions; }
@@ -133,6 +135,7 @@ class TqvGMConfigMain : public QWidget {
  private:
   void BuildTopBar();
   void BuildPageArea();
+  void BuildLightPage(QWidget* page);
   void BuildHelpPage(QWidget* page);
   void OpenAddressOf(const QLabel* label);
   void BuildProfileBar();
@@ -177,7 +180,6 @@ class TqvGMConfigMain : public QWidget {
   int FPlaceButtonTag = 0;
   int FCurrentMacro = -1;
   bool FCenterDoubleClickArea = false;
-  std::array<std::uint8_t, 5> FLightWorkingCopy{};  ///< R, G, B, BRIGHT_LEVEL, BREATH_SPEED
   std::array<QPushButton*, 10> FConfigButtonSet{};
 
   std::unique_ptr<BlockingDispatcher> FMessageDispatcher;
@@ -214,6 +216,7 @@ class TqvGMConfigMain : public QWidget {
   QPushButton* BSBTNCLOSE = nullptr;
   QProgressBar* ProgressBarTime = nullptr;
   QStackedWidget* TabControlMain = nullptr;
+  TLightPage* FLightPage = nullptr;  ///< owns the light working copy
   std::array<QPushButton*, kPageCount> FTabButtons{};
   std::array<QPushButton*, 5> FProfileButtons{};
   QPushButton* BSBTNOK = nullptr;
