@@ -511,12 +511,14 @@ void TLightPage::CheckByTag(const std::array<QRadioButton*, 4>& radios, int tag)
   if (tag >= 0 && tag < static_cast<int>(radios.size())) radios[static_cast<std::size_t>(tag)]->setChecked(true);
 }
 
+// The refresh takes the stored light into the working copy first: checking a radio writes the
+// working copy back, and a stale one would overwrite settings reloaded behind the page's back.
 void TLightPage::SetLED() {
-  const TLEDCONFIG& light = services_.DM.FCurrentMouseSettingInfo.LEDConfig;
+  ReloadWorkingCopy();
+  const TLEDCONFIG light = services_.DM.FCurrentMouseSettingInfo.LEDConfig;
   CheckByTag(FLevelRadios, light.BRIGHT_LEVEL);
   CheckByTag(FSpeedRadios, light.BREATH_SPEED);
-  const TLEDCONFIG& shown = services_.DM.FCurrentMouseSettingInfo.LEDConfig;
-  const QColor colour(shown.R, shown.G, shown.B);
+  const QColor colour(light.R, light.G, light.B);
   RoundRect1->SetOutlineColour(colour);
   {
     const QSignalBlocker detached(ComboColorSelect);
