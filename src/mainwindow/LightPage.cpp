@@ -20,14 +20,14 @@ namespace {
 constexpr const char* kSwatchName = "Light colour";
 constexpr const char* kChooserCaption = "CUSTOM LIGHT COLOR";
 
-struct SwatchSpec {
+struct SwatchEntry {
   const char* name;
   QRgb argb;
   int column;  // from 1
   int row;     // from 1
 };
 
-constexpr std::array<SwatchSpec, TLightPage::kLargeSwatchCount> kLargeSwatches{{
+constexpr std::array<SwatchEntry, TLightPage::kLargeSwatchCount> kLargeSwatches{{
     {"RTC1", 0xFFB90001, 1, 1},
     {"RTC2", 0xFFFF4700, 2, 1},
     {"RTC3", 0xFFF8E801, 3, 1},
@@ -51,13 +51,13 @@ constexpr std::array<SmallRow, 5> kSmallRows{{
     {10, {0xFFAA6CE7, 0xFFB30AD7, 0xFFC90BFF, 0xFFCE0ADA, 0xFFD90A7E, 0, 0}, 5},
 }};
 
-struct RadioSpec {
+struct RadioEntry {
   const char* name;
   const char* caption;
 };
-constexpr std::array<RadioSpec, 4> kLevelRadios{
+constexpr std::array<RadioEntry, 4> kLevelRadios{
     {{"RadioLevelClose", "CLOSE"}, {"RadioLevelLow", "LOW"}, {"RadioLevelMid", "MIDDLE"}, {"RadioLevelHigh", "HIGH"}}};
-constexpr std::array<RadioSpec, 4> kSpeedRadios{
+constexpr std::array<RadioEntry, 4> kSpeedRadios{
     {{"RadioSPClose", " CLOSE"}, {"RadioSPLow", " LOW"}, {"RadioSPMid", " MIDDLE"}, {"RadioSPHigh", " HIGH"}}};
 
 // Page geometry: the picture on the left, the swatches in the middle, the radios on the right.
@@ -333,11 +333,11 @@ void TLightPage::BuildPicture() {
 void TLightPage::BuildSwatches() {
   MakeHeading(this, "LIGHT COLOR", {kSwatchOrigin.x(), 20});
   for (std::size_t i = 0; i < kLargeSwatches.size(); ++i) {
-    const SwatchSpec& spec = kLargeSwatches[i];
-    auto* swatch = new TLightSwatch(spec.argb, spec.column, spec.row, this);
-    swatch->setObjectName(QString::fromLatin1(spec.name));
-    swatch->setGeometry(kSwatchOrigin.x() + (spec.column - 1) * kSwatchPitch,
-                        kSwatchOrigin.y() + (spec.row - 1) * kSwatchPitch, 60, 60);
+    const SwatchEntry& entry = kLargeSwatches[i];
+    auto* swatch = new TLightSwatch(entry.argb, entry.column, entry.row, this);
+    swatch->setObjectName(QString::fromLatin1(entry.name));
+    swatch->setGeometry(kSwatchOrigin.x() + (entry.column - 1) * kSwatchPitch,
+                        kSwatchOrigin.y() + (entry.row - 1) * kSwatchPitch, 60, 60);
     connect(swatch, &QAbstractButton::clicked, this, [this, swatch] { RTC1Click(swatch); });
     FLargeSwatches[i] = swatch;
   }
@@ -358,11 +358,11 @@ void TLightPage::BuildSmallSwatches() {
   FSmallSwatchPanel->setGeometry(kSmallOrigin.x(), kSmallOrigin.y(), 7 * kSmallPitch, 5 * kSmallPitch);
   std::size_t index = 0;
   for (std::size_t row = 0; row < kSmallRows.size(); ++row) {
-    const SmallRow& spec = kSmallRows[row];
-    for (int column = 0; column < spec.count; ++column) {
-      auto* swatch = new TLightSwatch(spec.colours[static_cast<std::size_t>(column)], column + 1,
+    const SmallRow& entry = kSmallRows[row];
+    for (int column = 0; column < entry.count; ++column) {
+      auto* swatch = new TLightSwatch(entry.colours[static_cast<std::size_t>(column)], column + 1,
                                       static_cast<int>(row) + 1, FSmallSwatchPanel);
-      swatch->setObjectName(QStringLiteral("Rectangle%1").arg(spec.firstNumber + column));
+      swatch->setObjectName(QStringLiteral("Rectangle%1").arg(entry.firstNumber + column));
       swatch->setGeometry(column * kSmallPitch, static_cast<int>(row) * kSmallPitch, 25, 25);
       connect(swatch, &QAbstractButton::clicked, this, [this, swatch] { Rectangle10Click(swatch); });
       FSmallSwatches[index++] = swatch;
@@ -372,11 +372,11 @@ void TLightPage::BuildSmallSwatches() {
 }
 
 void TLightPage::BuildRadios() {
-  auto build = [this](const std::array<RadioSpec, 4>& specs, std::array<QRadioButton*, 4>& radios, const char* group,
+  auto build = [this](const std::array<RadioEntry, 4>& entries, std::array<QRadioButton*, 4>& radios, const char* group,
                       int top, void (TLightPage::*handler)(QRadioButton*, bool)) {
-    for (std::size_t tag = 0; tag < specs.size(); ++tag) {
-      auto* radio = new QRadioButton(QString::fromUtf8(specs[tag].caption), this);
-      radio->setObjectName(QString::fromLatin1(specs[tag].name));
+    for (std::size_t tag = 0; tag < entries.size(); ++tag) {
+      auto* radio = new QRadioButton(QString::fromUtf8(entries[tag].caption), this);
+      radio->setObjectName(QString::fromLatin1(entries[tag].name));
       radio->setProperty("tag", static_cast<int>(tag));
       radio->setProperty("group", QString::fromLatin1(group));
       radio->setFocusPolicy(Qt::StrongFocus);
@@ -425,9 +425,9 @@ void TLightPage::TranslateAccessibleNames(const TuiLanguage& language) {
   for (TLightSwatch* swatch : FLargeSwatches) name(swatch);
   for (TLightSwatch* swatch : FSmallSwatches) name(swatch);
   ComboColorSelect->setAccessibleName(QString::fromStdString(language.Translate(kChooserCaption)));
-  auto radioNames = [&language](const std::array<RadioSpec, 4>& specs, const std::array<QRadioButton*, 4>& radios) {
+  auto radioNames = [&language](const std::array<RadioEntry, 4>& entries, const std::array<QRadioButton*, 4>& radios) {
     for (std::size_t i = 0; i < radios.size(); ++i)
-      radios[i]->setAccessibleName(QString::fromStdString(language.Translate(specs[i].caption)).trimmed());
+      radios[i]->setAccessibleName(QString::fromStdString(language.Translate(entries[i].caption)).trimmed());
   };
   radioNames(kLevelRadios, FLevelRadios);
   radioNames(kSpeedRadios, FSpeedRadios);
