@@ -27,6 +27,8 @@
 #include "gui/SkinPalette.h"
 #include "gui/uiLanguageWidgets.h"
 #include "gui/uiMenuExPopup.h"
+#include "mainwindow/ReportRateOptions.h"
+#include "mainwindow/SensitivityPage.h"
 #include "mainwindow/showdialog.h"
 
 namespace q9 {
@@ -293,10 +295,18 @@ void TqvGMConfigMain::BuildPageArea() {
     TabControlMain->addWidget(page);
   }
   FTabButtons[3]->hide();
+  BuildSensitivityPage(TabControlMain->widget(1));
   BuildHelpPage(TabControlMain->widget(3));
   // The help page's tab is hidden; F1 is the way there.
   auto* help = new QShortcut(QKeySequence::HelpContents, this);
   connect(help, &QShortcut::activated, this, [this] { SelectPage(3); });
+}
+
+void TqvGMConfigMain::BuildSensitivityPage(QWidget* page) {
+  FSensitivityPage = new TSensitivityPage({DM, *FLanguage, [this] { SetSettingsModified(true); }}, page);
+  auto* fill = new QVBoxLayout(page);
+  fill->setContentsMargins(0, 0, 0, 0);
+  fill->addWidget(FSensitivityPage);
 }
 
 void TqvGMConfigMain::BuildHelpPage(QWidget* page) {
@@ -381,6 +391,12 @@ void TqvGMConfigMain::BuildBottomBar() {
   modes->button(0)->setChecked(true);
   QLabel* tips = MakeLabel(bar, "LabelTipsContent", "Report Rate Option:");
   tips->move(214, 21);
+  FReportRateOptions = new TReportRateOptions({DM, *FLanguage,
+                                               [this] {
+                                                 SetReportRateChanged(true);
+                                                 SetSettingsModified(true);
+                                               }},
+                                              tips);
 
   int right = kBottomBarRect.width() - 8;
   for (auto [name, text, width, role] : {std::tuple{"BSBTNCANCEL", "CANCEL", 84, "action"},
@@ -474,6 +490,7 @@ void TqvGMConfigMain::LoadCursors() {
   const QString folder = QString::fromStdString((services_.programFolder / "image").string());
   FHandCursor = skin::LoadCursorFile(folder + "/hand.cur");
   FSliderCursor = skin::LoadCursorFile(folder + "/attack.cur");
+  FSensitivityPage->SetCursors(FHandCursor ? &*FHandCursor : nullptr, FSliderCursor ? &*FSliderCursor : nullptr);
   if (!FHandCursor) return;
   for (QPushButton* tab : FTabButtons) tab->setCursor(*FHandCursor);
   for (const char* name : {"BSBTNGOUPDATE", "BSBTNGOCOMPANYWEBSITE"})
@@ -549,11 +566,12 @@ void TqvGMConfigMain::SelectProfile(int profileIndex) {
 // The pages that fill these are built on this frame one by one; a page not there yet has nothing
 // to refresh.
 void TqvGMConfigMain::uiCommandSetting1Commands0Execute() {}
-void TqvGMConfigMain::uiCommandSetting1Commands1Execute() {}
 void TqvGMConfigMain::uiCommandSetting1Commands2Execute() {}
-void TqvGMConfigMain::uiCommandSetting1Commands4Execute() {}
 void TqvGMConfigMain::uiCommandSetting1Commands5Execute() {}
 void TqvGMConfigMain::uiCommandSetting1Commands6Execute() {}
+
+void TqvGMConfigMain::uiCommandSetting1Commands1Execute() { FSensitivityPage->RefreshCpi(); }
+void TqvGMConfigMain::uiCommandSetting1Commands4Execute() { FReportRateOptions->RefreshReportRate(); }
 
 void TqvGMConfigMain::uiCommandSetting1Commands3Execute() {
   for (std::size_t index = 0; index < FProfileButtons.size(); ++index)

@@ -36,6 +36,8 @@ class QStackedWidget;
 namespace q9 {
 
 class BlockingDispatcher;
+class TReportRateOptions;
+class TSensitivityPage;
 class TuiMenuExPopup;
 
 /// What the window works with; everything outlives the window.
@@ -134,6 +136,7 @@ class TqvGMConfigMain : public QWidget {
   void BuildTopBar();
   void BuildPageArea();
   void BuildHelpPage(QWidget* page);
+  void BuildSensitivityPage(QWidget* page);
   void OpenAddressOf(const QLabel* label);
   void BuildProfileBar();
   void BuildBottomBar();
@@ -179,6 +182,8 @@ class TqvGMConfigMain : public QWidget {
   bool FCenterDoubleClickArea = false;
   std::array<std::uint8_t, 5> FLightWorkingCopy{};  ///< R, G, B, BRIGHT_LEVEL, BREATH_SPEED
   std::array<QPushButton*, 10> FConfigButtonSet{};
+  TSensitivityPage* FSensitivityPage = nullptr;
+  TReportRateOptions* FReportRateOptions = nullptr;
 
   std::unique_ptr<BlockingDispatcher> FMessageDispatcher;
   std::unique_ptr<TuiLanguage> FLanguage;

@@ -1,0 +1,67 @@
+#include "mainwindow/ReportRateOptions.h"
+
+#include <QButtonGroup>
+#include <QFontMetrics>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QRadioButton>
+
+#include "app/SettingsEditing.h"
+#include "mainwindow/SensitivityPage.h"
+
+namespace q9 {
+
+TReportRateOptions::TReportRateOptions(ReportRateServices services, QLabel* label)
+    : QWidget(label), services_(std::move(services)), label_(label), group_(new QButtonGroup(this)) {
+  setObjectName("ReportRateOptions");
+  auto* row = new QHBoxLayout(this);
+  row->setContentsMargins(0, 0, 0, 0);
+  row->setSpacing(6);
+  for (int tag = 0; tag < static_cast<int>(kRates.size()); ++tag) {
+    const QString caption = QStringLiteral("%1Hz").arg(kRates[static_cast<std::size_t>(tag)]);
+    auto* radio = new QRadioButton(caption, this);
+    radio->setObjectName(QStringLiteral("REPORTRATE%1").arg(kRates[static_cast<std::size_t>(tag)]));
+    radio->setProperty("tag", tag);
+    radio->setFocusPolicy(Qt::StrongFocus);
+    group_->addButton(radio, tag);
+    row->addWidget(radio);
+    if (kRates[static_cast<std::size_t>(tag)] == 333) radio->hide();
+    // Clicks only: a refresh that checks a radio stores nothing.
+    connect(radio, &QRadioButton::clicked, this, [this, tag] { REPORTRATE250Click(tag); });
+  }
+  FitIntoLabel();
+  OnLanguageChanged(services_.language, this, [this] { FitIntoLabel(); });
+}
+
+void TReportRateOptions::FitIntoLabel() {
+  const QString caption = QString::fromStdString(services_.language.Translate("Report Rate Option:"));
+  const int left = QFontMetrics(label_->font()).horizontalAdvance(caption) + 10;
+  adjustSize();
+  const int height = std::max(sizeHint().height(), label_->sizeHint().height());
+  label_->resize(left + sizeHint().width(), height);
+  label_->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+  setGeometry(left, 0, sizeHint().width(), height);
+}
+
+void TReportRateOptions::REPORTRATE250Click(int tag) {
+  const int rate = tag >= 0 && tag < static_cast<int>(kRates.size()) ? kRates[static_cast<std::size_t>(tag)] : 0;
+  if (!SetReportRate(services_.DM, rate)) return;
+  if (services_.reportRateChanged) services_.reportRateChanged();
+}
+
+void TReportRateOptions::RefreshReportRate() {
+  const int rate = services_.DM.FCurrentMouseSettingInfo.ReportRate;
+  QAbstractButton* match = nullptr;
+  for (QAbstractButton* radio : group_->buttons())
+    if (kRates[static_cast<std::size_t>(group_->id(radio))] == rate) match = radio;
+  if (match) {
+    match->setChecked(true);
+    return;
+  }
+  // A rate the mouse does not have (a damaged or foreign file) is shown as none chosen.
+  group_->setExclusive(false);
+  for (QAbstractButton* radio : group_->buttons()) radio->setChecked(false);
+  group_->setExclusive(true);
+}
+
+}  // namespace q9
