@@ -16,7 +16,7 @@ TReportRateOptions::TReportRateOptions(ReportRateServices services, QLabel* labe
   setObjectName("ReportRateOptions");
   auto* row = new QHBoxLayout(this);
   row->setContentsMargins(0, 0, 0, 0);
-  row->setSpacing(6);
+  row->setSpacing(10);
   for (int tag = 0; tag < static_cast<int>(kRates.size()); ++tag) {
     const QString caption = QStringLiteral("%1Hz").arg(kRates[static_cast<std::size_t>(tag)]);
     auto* radio = new QRadioButton(caption, this);
@@ -33,14 +33,18 @@ TReportRateOptions::TReportRateOptions(ReportRateServices services, QLabel* labe
   OnLanguageChanged(services_.language, this, [this] { FitIntoLabel(); });
 }
 
+// The radios stand on a second line under the label's own text, so the row stays clear of the
+// buttons at the right end of the bar in every language.
 void TReportRateOptions::FitIntoLabel() {
   const QString caption = QString::fromStdString(services_.language.Translate("Report Rate Option:"));
-  const int left = QFontMetrics(label_->font()).horizontalAdvance(caption) + 10;
+  const QFontMetrics metrics(label_->font());
+  const int top = metrics.height() + 2;
   adjustSize();
-  const int height = std::max(sizeHint().height(), label_->sizeHint().height());
-  label_->resize(left + sizeHint().width(), height);
-  label_->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-  setGeometry(left, 0, sizeHint().width(), height);
+  const QSize radios = sizeHint();
+  label_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  label_->resize(std::max(radios.width(), metrics.horizontalAdvance(caption)), top + radios.height());
+  setGeometry(0, top, radios.width(), radios.height());
+  if (QWidget* bar = label_->parentWidget()) label_->move(label_->x(), (bar->height() - label_->height()) / 2);
 }
 
 void TReportRateOptions::REPORTRATE250Click(int tag) {

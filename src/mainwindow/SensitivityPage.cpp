@@ -56,7 +56,7 @@ TSensitivityPage::TSensitivityPage(SensitivityPageServices services, QWidget* pa
     : QWidget(parent), services_(std::move(services)) {
   setObjectName("SensitivityPage");
   auto* row = new QHBoxLayout(this);
-  row->setContentsMargins(0, 24, 0, 16);
+  row->setContentsMargins(0, 18, 0, 10);
   row->setSpacing(0);
   row->addStretch(1);
   for (int level = 0; level < kLevelCount; ++level) BuildLevelColumn(level);
@@ -109,7 +109,7 @@ void TSensitivityPage::BuildLevelColumn(int level) {
     slider->setTickInterval(1);
     slider->setTracking(true);
     slider->setFocusPolicy(Qt::StrongFocus);
-    slider->setFixedHeight(220);
+    slider->setFixedHeight(205);
     slider->setValue(1);
     connect(slider, &QSlider::valueChanged, this, [this, slider] { TrackCPI1XChange(slider); });
     return slider;
