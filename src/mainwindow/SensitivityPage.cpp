@@ -166,8 +166,7 @@ void TSensitivityPage::UpdateAccessibleTexts() {
   }
 }
 
-void TSensitivityPage::ShowStep(int level, QSlider* slider, QLabel* text, int step) {
-  (void)level;
+void TSensitivityPage::ShowStep(QSlider* slider, QLabel* text, int step) {
   text->setText(StepText(step));
   if (slider->value() != std::clamp(step, 0, kLastStep)) slider->setValue(std::clamp(step, 0, kLastStep));
 }
@@ -242,11 +241,11 @@ void TSensitivityPage::RefreshCpiLevel(int level) {
     // user moves one.
     const QSignalBlocker xBlocked(cpi.x);
     const QSignalBlocker yBlocked(cpi.y);
-    ShowStep(level, cpi.x, cpi.xText, step);
-    ShowStep(level, cpi.y, cpi.yText, step);
+    ShowStep(cpi.x, cpi.xText, step);
+    ShowStep(cpi.y, cpi.yText, step);
   } else {
-    ShowStep(level, cpi.x, cpi.xText, step);
-    ShowStep(level, cpi.y, cpi.yText, step);
+    ShowStep(cpi.x, cpi.xText, step);
+    ShowStep(cpi.y, cpi.yText, step);
   }
   services_.DM.SaveBackToCurrentProfileInfo();
 }

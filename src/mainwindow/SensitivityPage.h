@@ -58,7 +58,7 @@ class TSensitivityPage : public QWidget {
   };
 
   void BuildLevelColumn(int level);
-  void ShowStep(int level, QSlider* slider, QLabel* text, int step);
+  void ShowStep(QSlider* slider, QLabel* text, int step);
   void UpdateAccessibleTexts();
   QString Tr(const char* text) const;
   QString StepText(int step) const;
