@@ -412,6 +412,18 @@ QPushButton[q9role="profile"]:checked, QPushButton[q9role="mode"]:checked {
   background: qlineargradient(x1: 0, y1: 0, x2: 0, y2: 1, stop: 0 @accentSoft, stop: 1 @accentFaint);
 }
 
+/* Sensitivity levels: a DPI button lit while its level is on, dark and pressed while it is off */
+QPushButton[q9role="dpi"] { font-weight: bold; padding: 0px; }
+QPushButton[q9style="BUTTONDPI"] {
+  color: @accent; border: 1px solid @accent;
+  background: qlineargradient(x1: 0, y1: 0, x2: 0, y2: 1, stop: 0 @accentSoft, stop: 1 @accentFaint);
+}
+QPushButton[q9style="BUTTONDPI2"] { color: @muted; background: @window; border-color: @border; }
+QPushButton[q9role="dpi"]:focus { border: 2px solid @accentLight; }
+QLabel[q9role="value"] { color: @accent; font-weight: bold; }
+QLabel[q9role="value"]:disabled { color: @muted; }
+QSlider:focus { border: 1px dotted @accentDark; }
+
 /* Texts */
 QLabel { background: transparent; }
 QLabel[q9role="heading"] { color: @accent; font-weight: bold; }

@@ -28,6 +28,8 @@
 #include "gui/uiLanguageWidgets.h"
 #include "gui/uiMenuExPopup.h"
 #include "mainwindow/LightPage.h"
+#include "mainwindow/ReportRateOptions.h"
+#include "mainwindow/SensitivityPage.h"
 #include "mainwindow/showdialog.h"
 
 namespace q9 {
@@ -294,11 +296,19 @@ void TqvGMConfigMain::BuildPageArea() {
     TabControlMain->addWidget(page);
   }
   FTabButtons[3]->hide();
+  BuildSensitivityPage(TabControlMain->widget(1));
   BuildLightPage(TabControlMain->widget(2));
   BuildHelpPage(TabControlMain->widget(3));
   // The help page's tab is hidden; F1 is the way there.
   auto* help = new QShortcut(QKeySequence::HelpContents, this);
   connect(help, &QShortcut::activated, this, [this] { SelectPage(3); });
+}
+
+void TqvGMConfigMain::BuildSensitivityPage(QWidget* page) {
+  FSensitivityPage = new TSensitivityPage({DM, *FLanguage, [this] { SetSettingsModified(true); }}, page);
+  auto* fill = new QVBoxLayout(page);
+  fill->setContentsMargins(0, 0, 0, 0);
+  fill->addWidget(FSensitivityPage);
 }
 
 void TqvGMConfigMain::BuildLightPage(QWidget* page) {
@@ -390,6 +400,12 @@ void TqvGMConfigMain::BuildBottomBar() {
   modes->button(0)->setChecked(true);
   QLabel* tips = MakeLabel(bar, "LabelTipsContent", "Report Rate Option:");
   tips->move(214, 21);
+  FReportRateOptions = new TReportRateOptions({DM, *FLanguage,
+                                               [this] {
+                                                 SetReportRateChanged(true);
+                                                 SetSettingsModified(true);
+                                               }},
+                                              tips);
 
   int right = kBottomBarRect.width() - 8;
   for (auto [name, text, width, role] : {std::tuple{"BSBTNCANCEL", "CANCEL", 84, "action"},
@@ -482,6 +498,7 @@ void TqvGMConfigMain::LoadCursors() {
   const QString folder = QString::fromStdString((services_.programFolder / "image").string());
   FHandCursor = skin::LoadCursorFile(folder + "/hand.cur");
   FSliderCursor = skin::LoadCursorFile(folder + "/attack.cur");
+  FSensitivityPage->SetCursors(FHandCursor ? &*FHandCursor : nullptr, FSliderCursor ? &*FSliderCursor : nullptr);
   if (!FHandCursor) return;
   for (QPushButton* tab : FTabButtons) tab->setCursor(*FHandCursor);
   for (const char* name : {"BSBTNGOUPDATE", "BSBTNGOCOMPANYWEBSITE"})
@@ -558,11 +575,11 @@ void TqvGMConfigMain::SelectProfile(int profileIndex) {
 // The pages that fill these are built on this frame one by one; a page not there yet has nothing
 // to refresh.
 void TqvGMConfigMain::uiCommandSetting1Commands0Execute() {}
-void TqvGMConfigMain::uiCommandSetting1Commands1Execute() {}
 void TqvGMConfigMain::uiCommandSetting1Commands2Execute() {}
-void TqvGMConfigMain::uiCommandSetting1Commands4Execute() {}
 void TqvGMConfigMain::uiCommandSetting1Commands6Execute() {}
 
+void TqvGMConfigMain::uiCommandSetting1Commands1Execute() { FSensitivityPage->RefreshCpi(); }
+void TqvGMConfigMain::uiCommandSetting1Commands4Execute() { FReportRateOptions->RefreshReportRate(); }
 void TqvGMConfigMain::uiCommandSetting1Commands5Execute() { FLightPage->SetLED(); }
 
 void TqvGMConfigMain::uiCommandSetting1Commands3Execute() {

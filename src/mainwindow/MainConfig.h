@@ -36,6 +36,8 @@ class QStackedWidget;
 namespace q9 {
 
 class BlockingDispatcher;
+class TReportRateOptions;
+class TSensitivityPage;
 class TuiMenuExPopup;
 class TLightPage;
 
@@ -137,6 +139,7 @@ class TqvGMConfigMain : public QWidget {
   void BuildPageArea();
   void BuildLightPage(QWidget* page);
   void BuildHelpPage(QWidget* page);
+  void BuildSensitivityPage(QWidget* page);
   void OpenAddressOf(const QLabel* label);
   void BuildProfileBar();
   void BuildBottomBar();
@@ -181,6 +184,8 @@ class TqvGMConfigMain : public QWidget {
   int FCurrentMacro = -1;
   bool FCenterDoubleClickArea = false;
   std::array<QPushButton*, 10> FConfigButtonSet{};
+  TSensitivityPage* FSensitivityPage = nullptr;
+  TReportRateOptions* FReportRateOptions = nullptr;
 
   std::unique_ptr<BlockingDispatcher> FMessageDispatcher;
   std::unique_ptr<TuiLanguage> FLanguage;
