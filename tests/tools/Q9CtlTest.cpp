@@ -118,6 +118,70 @@ TEST_F(Q9CtlTest, BadImportsFailAndDamageNothing) {
   EXPECT_EQ(test::ReadFile(Key() / "MyProfile1.GPX"), stored);
 }
 
+TEST_F(Q9CtlTest, JsonExportThenImportStoresTheSameImage) {
+  for (const char* fixture : {"rich_profile.GPX", "oversized_tail.GPX"}) {
+    ASSERT_EQ(Run({"import", "2", test::FixturePath(fixture).string()}), 0) << err.str();
+    const Bytes stored = test::ReadFile(Key() / "MyProfile2.GPX");
+    ASSERT_EQ(Run({"export", "2", files.str("p2.JSON")}), 0) << err.str();
+    EXPECT_EQ(nlohmann::json::parse(test::ReadFile(files.path() / "p2.JSON"))["schemaVersion"], 1) << "chosen by the extension";
+    ASSERT_EQ(Run({"reset", "2"}), 0);
+    ASSERT_EQ(Run({"import", "2", files.str("p2.JSON")}), 0) << err.str();
+    EXPECT_EQ(test::ReadFile(Key() / "MyProfile2.GPX"), stored) << fixture;
+  }
+  ASSERT_EQ(Run({"export", "2", "--format", "json", files.str("p2.GPX")}), 0) << err.str();
+  EXPECT_NO_THROW(nlohmann::json::parse(test::ReadFile(files.path() / "p2.GPX"))) << "--format wins over the extension";
+  ASSERT_EQ(Run({"export", "2", "--format", "gpx", files.str("raw.json")}), 0) << err.str();
+  EXPECT_EQ(test::ReadFile(files.path() / "raw.json"), test::ReadFile(Key() / "MyProfile2.GPX"));
+}
+
+TEST_F(Q9CtlTest, DryRunListsTheChangesAndStoresNothing) {
+  ASSERT_EQ(Run({"export", "1", files.str("p1.json")}), 0) << err.str();
+  auto doc = nlohmann::json::parse(test::ReadFile(files.path() / "p1.json"));
+  doc["buttonGroups"]["plain"][2] = {{"function", "Copy"}};
+  doc["cpiLevels"][1]["x"] = 2500;
+  const std::string text = doc.dump();
+  test::WriteFile(files.path() / "edited.json", Bytes(text.begin(), text.end()));
+  ASSERT_EQ(Run({"import", "--dry-run", "1", files.str("edited.json")}), 0) << err.str();
+  EXPECT_EQ(out.str(), "importing " + files.str("edited.json") + " into profile 1 would change 2 fields:\n"
+                       "  button group plain, button 3: Middle Button -> Copy\n  CPI level 2 X: 1600 -> 2500\n");
+  EXPECT_EQ(StoredNames(), std::vector<std::string>{"qvGMPROFILE.GPX"}) << "the dry run stores nothing";
+
+  ASSERT_EQ(Run({"import", "--dry-run", "1", test::FixturePath("rich_profile.GPX").string()}), 0) << err.str();
+  EXPECT_NE(out.str().find("report rate: 500 Hz -> 1000 Hz"), std::string::npos) << out.str();
+  EXPECT_EQ(StoredNames(), std::vector<std::string>{"qvGMPROFILE.GPX"});
+
+  ASSERT_EQ(Run({"import", "1", files.str("edited.json")}), 0) << err.str();
+  Bytes expected = Fixture("factory_profile.GPX");
+  const Bytes stored = test::ReadFile(Key() / "MyProfile1.GPX");
+  std::size_t differ = 0;
+  for (std::size_t i = 0; i < stored.size(); ++i) differ += stored[i] != expected[i];
+  EXPECT_GT(differ, 0u);
+  ASSERT_EQ(Run({"import", "--dry-run", "1", files.str("edited.json")}), 0) << err.str();
+  EXPECT_NE(out.str().find("would change nothing"), std::string::npos) << out.str();
+}
+
+TEST_F(Q9CtlTest, BadJsonImportsNameTheFieldAndDamageNothing) {
+  ASSERT_EQ(Run({"import", "1", test::FixturePath("rich_profile.GPX").string()}), 0);
+  const Bytes stored = test::ReadFile(Key() / "MyProfile1.GPX");
+  ASSERT_EQ(Run({"export", "1", files.str("good.json")}), 0);
+  auto doc = nlohmann::json::parse(test::ReadFile(files.path() / "good.json"));
+  doc["buttonGroups"]["plain"][2]["function"] = "Clik";
+  const std::string bad = doc.dump();
+  test::WriteFile(files.path() / "bad.json", Bytes(bad.begin(), bad.end()));
+  test::WriteFile(files.path() / "not.json", Bytes{'{', 'x'});
+  for (const std::string& file : {files.str("bad.json"), files.str("not.json")})
+    for (bool dryRun : {false, true}) {
+      EXPECT_EQ(Run(dryRun ? std::vector<std::string>{"import", "--dry-run", "1", file} : std::vector<std::string>{"import", "1", file}), 1);
+      const std::string message = err.str();
+      EXPECT_EQ(message.rfind("q9ctl: cannot import " + file + ": ", 0), 0u) << message;
+      EXPECT_EQ(std::count(message.begin(), message.end(), '\n'), 1) << "one line: " << message;
+    }
+  EXPECT_NE(err.str().find("not JSON"), std::string::npos) << err.str();
+  Run({"import", "1", files.str("bad.json")});
+  EXPECT_NE(err.str().find("buttonGroups.plain[2].function: unknown function \"Clik\""), std::string::npos) << err.str();
+  EXPECT_EQ(test::ReadFile(Key() / "MyProfile1.GPX"), stored);
+}
+
 TEST_F(Q9CtlTest, ResetStoresTheFactoryProfile) {
   ASSERT_EQ(Run({"import", "4", test::FixturePath("factory_profile_sensor16.GPX").string()}), 0);
   ASSERT_EQ(Run({"reset", "4"}), 0) << err.str();

@@ -19,6 +19,8 @@ struct Options {
   int profile = -1;    ///< --profile of show and set (-1: all, or the current profile)
   int profileArg = 0;  ///< the profile argument of export, import, reset
   std::string file;
+  std::string format;  ///< --format of export and import: "json", "gpx" or empty (by the file's extension)
+  bool dryRun = false;  ///< import --dry-run: print the changes, store nothing
   // apply
   bool simulate = false;
   std::string simulatorMemory;

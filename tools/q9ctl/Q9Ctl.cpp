@@ -2,13 +2,16 @@
 
 #include <CLI/CLI.hpp>
 
+#include <cctype>
 #include <filesystem>
 
 #include "CtlOptions.h"
 #include "DeviceCommands.h"
+#include "ProfileJson.h"
 #include "ProfileReport.h"
 #include "app/DataModule.h"
 #include "platform/Backends.h"
+#include "platform/DurableFile.h"
 #include "platform/Utf8Path.h"
 
 namespace q9 {
@@ -60,6 +63,40 @@ void ExpectFileName(const Options& o, const char* command) {
                         ": the file name is empty");
 }
 
+// JSON by --format, else by the file's extension (.json in any case); the .GPX image otherwise.
+bool IsJsonFile(const Options& o) {
+  if (!o.format.empty()) return o.format == "json";
+  std::string extension = Utf8FromPath(PathFromUtf8(o.file).extension());
+  for (char& c : extension) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return extension == ".json";
+}
+
+std::vector<std::uint8_t> ReadProfileFile(const std::string& path) {
+  std::vector<std::uint8_t> bytes;
+  std::string error;
+  switch (ReadRegularFile(PathFromUtf8(path), kLargestStoredImage, bytes, error)) {
+    case FileReadResult::Ok:
+      break;
+    case FileReadResult::Missing:
+      throw CommandFailed("cannot import " + path + ": it does not exist");
+    default:
+      throw CommandFailed("cannot import " + path + ": " + error);
+  }
+  if (bytes.empty()) throw CommandFailed("cannot import " + path + ": it is empty");
+  return bytes;
+}
+
+// The image an import of the file gives; a JSON file that is refused names the field.
+std::vector<std::uint8_t> ImportedImage(const Options& o, const std::string& path) {
+  std::vector<std::uint8_t> bytes = ReadProfileFile(path);
+  if (!IsJsonFile(o)) return bytes;
+  try {
+    return ProfileImageFromJson(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+  } catch (const ProfileJsonError& e) {
+    throw CommandFailed("cannot import " + path + ": " + e.what() + "; nothing was changed");
+  }
+}
+
 int Export(TDM& dm, const Options& o, std::ostream& out) {
   ExpectFileName(o, "export");
   if (const UnreadableValue* unreadable = dm.FindUnreadable(o.profileArg); unreadable && !o.force)
@@ -68,20 +105,51 @@ int Export(TDM& dm, const Options& o, std::ostream& out) {
                         "written (--force exports them)");
   dm.SwitchToProfile(o.profileArg, 0);
   const std::string path = AbsolutePath(o.file);
-  if (!dm.SaveCurrentProfileInfoToFile(path))
+  if (IsJsonFile(o)) {
+    const std::string text = ProfileImageToJson(dm.ProfileComponent(o.profileArg).Stream());
+    std::string error;
+    if (!WriteFileDurably(PathFromUtf8(path), std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()), error))
+      throw CommandFailed("cannot export profile " + std::to_string(o.profileArg) + ": " + error);
+  } else if (!dm.SaveCurrentProfileInfoToFile(path))
     throw CommandFailed("cannot export profile " + std::to_string(o.profileArg) + ": " +
                         dm.ProfileComponent(o.profileArg).LastError());
   out << "exported profile " << o.profileArg << " to " << path << "\n";
   return 0;
 }
 
+// What an import stores: the image, at least a whole record (the working copies are folded back).
+std::vector<std::uint8_t> AsStored(std::vector<std::uint8_t> image) {
+  if (image.size() < sizeof(TMouseProfileInfoEasyShiftEx)) image.resize(sizeof(TMouseProfileInfoEasyShiftEx), 0);
+  return image;
+}
+
+int DryRunImport(TDM& dm, const Options& o, std::ostream& out) {
+  const std::string path = AbsolutePath(o.file);
+  const std::vector<std::uint8_t> imported = AsStored(ImportedImage(o, path));
+  const std::vector<std::uint8_t>& stored = dm.ProfileComponent(o.profileArg).Stream();
+  const std::vector<std::string> changes = DescribeProfileChanges(stored, imported);
+  out << "importing " << path << " into profile " << o.profileArg << " would change "
+      << (changes.empty() ? "nothing" : std::to_string(changes.size()) + (changes.size() == 1 ? " field:" : " fields:")) << "\n";
+  for (const std::string& change : changes) out << "  " << change << "\n";
+  return 0;
+}
+
 int Import(TDM& dm, const Options& o, std::ostream& out) {
   ExpectFileName(o, "import into");
+  if (o.dryRun) return DryRunImport(dm, o, out);
   RefuseToReplaceUnreadable(dm, o, {o.profileArg});
   dm.SwitchToProfile(o.profileArg, 0);
   const std::string path = AbsolutePath(o.file);
-  if (!dm.LoadCurrentProfileInfoFromFile(path))
+  if (IsJsonFile(o)) {
+    const std::vector<std::uint8_t> image = ImportedImage(o, path);
+    TuiProfile& component = dm.ProfileComponent(o.profileArg);
+    component.SetSize(static_cast<std::int64_t>(image.size()));
+    component.Write(image.data(), static_cast<int>(image.size()));
+    dm.FButtonConfigIndex = 0;
+    dm.ReadCurrentProfileInfo();
+  } else if (!dm.LoadCurrentProfileInfoFromFile(path)) {
     throw CommandFailed("cannot import " + path + ": " + dm.ProfileComponent(o.profileArg).LastError());
+  }
   // Store it as the window's next save would: the working copies folded back, a longer tail kept.
   dm.SaveBackToCurrentProfileInfo();
   if (!dm.SaveProfileInfoToRegistry(o.profileArg))
@@ -102,7 +170,8 @@ int Reset(TDM& dm, const Options& o, std::ostream& out) {
 }
 
 // The commands that save to the store; the others only read it (a first run's factory record aside).
-bool WritesStore(const CLI::App& app) {
+bool WritesStore(const CLI::App& app, const Options& o) {
+  if (app.got_subcommand("import") && o.dryRun) return false;
   for (const char* name : {"import", "reset", "set", "apply"})
     if (app.got_subcommand(name)) return true;
   return false;
@@ -146,14 +215,18 @@ int RunQ9Ctl(int argc, const char* const* argv, std::ostream& out, std::ostream&
   show->add_option("--profile", o.profile, "Only this game profile (0-4)")->check(profileRange);
   show->callback([&] { command = Show; });
 
-  CLI::App* exportCmd = app.add_subcommand("export", "Write a game profile to a .GPX file");
+  const auto formats = CLI::IsMember({"json", "gpx"});
+  CLI::App* exportCmd = app.add_subcommand("export", "Write a game profile to a .GPX file, or a readable .json file");
   exportCmd->add_option("profile", o.profileArg, "Game profile (0-4)")->required()->check(profileRange);
   exportCmd->add_option("file", o.file, "Target file")->required();
+  exportCmd->add_option("--format", o.format, "json or gpx (default: json for a .json file, else gpx)")->check(formats);
   exportCmd->callback([&] { command = Export; });
 
-  CLI::App* importCmd = app.add_subcommand("import", "Read a .GPX file into a game profile and save it");
+  CLI::App* importCmd = app.add_subcommand("import", "Read a .GPX or .json file into a game profile and save it");
   importCmd->add_option("profile", o.profileArg, "Game profile (0-4)")->required()->check(profileRange);
   importCmd->add_option("file", o.file, "Profile file")->required();
+  importCmd->add_option("--format", o.format, "json or gpx (default: json for a .json file, else gpx)")->check(formats);
+  importCmd->add_flag("--dry-run", o.dryRun, "Print what the import would change, field by field; change nothing");
   importCmd->callback([&] { command = Import; });
 
   CLI::App* reset = app.add_subcommand("reset", "Reset a game profile to its factory settings and save it");
@@ -182,7 +255,7 @@ int RunQ9Ctl(int argc, const char* const* argv, std::ostream& out, std::ostream&
     const std::filesystem::path storeFolder = o.storeFolder.empty() ? std::filesystem::path() : PathFromUtf8(o.storeFolder);
     // Taken before the data module reads the store, held until the command has saved.
     const auto storeLock = MakeStoreLock(storeFolder);
-    LockStore(*storeLock, WritesStore(app), o.force);
+    LockStore(*storeLock, WritesStore(app, o), o.force);
     const auto store = MakeRegistryStore(storeFolder);
     const auto locale = MakeSystemLocale();
     const auto dm = CreateDataModule(*store, *locale);
