@@ -9,6 +9,7 @@
 #include <map>
 
 #include "SimulatedMouse.h"
+#include "WindowTestBench.h"
 #include "lang/LanguageFile.h"
 #include "mainwindow/LightPage.h"
 #include "mainwindow/MainConfig.h"
@@ -38,7 +39,7 @@ void CollectUnnamed(QAccessibleInterface* node, QStringList& unnamed, int depth 
 
 }  // namespace
 
-class LightPageTest : public QObject {
+class LightPageTest : public QObject, protected test::WindowTestBench {
   Q_OBJECT
 
  private slots:
@@ -77,50 +78,13 @@ class LightPageTest : public QObject {
     QVERIFY(dm_->SaveBackToProfileInfo(*info, profile));
   }
 
-  std::unique_ptr<QTemporaryDir> folder_;
-  std::unique_ptr<FakeRegistryStore> store_;
-  std::unique_ptr<FakeSystemLocale> locale_;
-  std::unique_ptr<TDM> dm_;
-  std::unique_ptr<ManualScheduler> scheduler_;
-  std::unique_ptr<SimulatedMouse> mouse_;
-  std::unique_ptr<SimulatedDriverTransport> transport_;
-  std::unique_ptr<FakeWindowMessaging> messaging_;
-  std::unique_ptr<FakeShell> shell_;
-  std::unique_ptr<FakeDeviceNotifications> notifications_;
-  std::unique_ptr<TqvGMConfigMain> window_;
 };
 
-void LightPageTest::init() {
-  folder_ = std::make_unique<QTemporaryDir>();
-  const std::filesystem::path folder = folder_->path().toStdString();
-  const std::filesystem::path data = Q9_SOURCE_DATA;
-  std::filesystem::copy_file(data / "ui.local", folder / "ui.local");
-  std::filesystem::copy_file(data / "config.ini", folder / "config.ini");
-  store_ = std::make_unique<FakeRegistryStore>();
-  locale_ = std::make_unique<FakeSystemLocale>();
-  dm_ = CreateDataModule(*store_, *locale_);
-  scheduler_ = std::make_unique<ManualScheduler>();
-  mouse_ = std::make_unique<SimulatedMouse>();
-  transport_ = std::make_unique<SimulatedDriverTransport>(*mouse_);
-  messaging_ = std::make_unique<FakeWindowMessaging>();
-  shell_ = std::make_unique<FakeShell>();
-  notifications_ = std::make_unique<FakeDeviceNotifications>();
-}
+void LightPageTest::init() { SetUpBench(); }
 
-void LightPageTest::cleanup() {
-  window_.reset();
-  dm_.reset();
-}
+void LightPageTest::cleanup() { TearDownBench(); }
 
-TqvGMConfigMain& LightPageTest::MakeWindow() {
-  MainWindowServices services{*dm_,     *scheduler_, *transport_, *messaging_, *shell_, *locale_,
-                              folder_->path().toStdString(), notifications_.get(), {}, {}};
-  services.pause = [](int) { QCoreApplication::processEvents(); };
-  services.terminate = [] {};
-  window_ = std::make_unique<TqvGMConfigMain>(std::move(services));
-  window_->SelectPage(2);
-  return *window_;
-}
+TqvGMConfigMain& LightPageTest::MakeWindow() { return OpenWindow(2); }
 
 void LightPageTest::aSwatchGoesToTheMouseAtOnceAndIntoTheProfile() {
   Stored() = {10, 20, 30, 2, 1, 9};

@@ -13,6 +13,7 @@
 #include <memory>
 
 #include "SimulatedMouse.h"
+#include "WindowTestBench.h"
 #include "mainwindow/MainConfig.h"
 #include "mainwindow/ReportRateOptions.h"
 #include "mainwindow/SensitivityPage.h"
@@ -58,7 +59,7 @@ void CollectUnnamed(QAccessibleInterface* node, QStringList& unnamed, int& inter
 
 }  // namespace
 
-class SensitivityPageTest : public QObject {
+class SensitivityPageTest : public QObject, protected test::WindowTestBench {
   Q_OBJECT
 
  private slots:
@@ -86,50 +87,13 @@ class SensitivityPageTest : public QObject {
   }
   TMouseSettingInfoEasyShiftEx& Settings() { return dm_->FCurrentMouseSettingInfo; }
 
-  std::unique_ptr<QTemporaryDir> folder_;
-  std::unique_ptr<FakeRegistryStore> store_;
-  std::unique_ptr<FakeSystemLocale> locale_;
-  std::unique_ptr<TDM> dm_;
-  std::unique_ptr<ManualScheduler> scheduler_;
-  std::unique_ptr<SimulatedMouse> mouse_;
-  std::unique_ptr<SimulatedDriverTransport> transport_;
-  std::unique_ptr<FakeWindowMessaging> messaging_;
-  std::unique_ptr<FakeShell> shell_;
-  std::unique_ptr<FakeDeviceNotifications> notifications_;
-  std::unique_ptr<TqvGMConfigMain> window_;
 };
 
-void SensitivityPageTest::init() {
-  folder_ = std::make_unique<QTemporaryDir>();
-  const std::filesystem::path folder = folder_->path().toStdString();
-  const std::filesystem::path data = Q9_SOURCE_DATA;
-  std::filesystem::copy_file(data / "ui.local", folder / "ui.local");
-  std::filesystem::copy_file(data / "config.ini", folder / "config.ini");
-  store_ = std::make_unique<FakeRegistryStore>();
-  locale_ = std::make_unique<FakeSystemLocale>();
-  dm_ = CreateDataModule(*store_, *locale_);
-  scheduler_ = std::make_unique<ManualScheduler>();
-  mouse_ = std::make_unique<SimulatedMouse>();
-  transport_ = std::make_unique<SimulatedDriverTransport>(*mouse_);
-  messaging_ = std::make_unique<FakeWindowMessaging>();
-  shell_ = std::make_unique<FakeShell>();
-  notifications_ = std::make_unique<FakeDeviceNotifications>();
-}
+void SensitivityPageTest::init() { SetUpBench(); }
 
-void SensitivityPageTest::cleanup() {
-  window_.reset();
-  dm_.reset();
-}
+void SensitivityPageTest::cleanup() { TearDownBench(); }
 
-TqvGMConfigMain& SensitivityPageTest::MakeWindow() {
-  MainWindowServices services{*dm_,     *scheduler_, *transport_, *messaging_, *shell_, *locale_,
-                              folder_->path().toStdString(), notifications_.get(), {}, {}};
-  services.pause = [](int) { QCoreApplication::processEvents(); };
-  services.terminate = [] {};
-  window_ = std::make_unique<TqvGMConfigMain>(std::move(services));
-  window_->SelectPage(1);
-  return *window_;
-}
+TqvGMConfigMain& SensitivityPageTest::MakeWindow() { return OpenWindow(1); }
 
 void SensitivityPageTest::movingXOfALevelMovesItsYAndStoresBoth() {
   TqvGMConfigMain& window = MakeWindow();
