@@ -23,6 +23,7 @@
 #include "platform/DriverTransport.h"
 #include "platform/Scheduler.h"
 #include "platform/Shell.h"
+#include "platform/SystemMouseSettings.h"
 #include "platform/SystemLocale.h"
 #include "platform/WindowMessaging.h"
 #include "protocol/ApplySequence.h"
@@ -57,6 +58,8 @@ struct MainWindowServices {
   PauseFunction pause;
   /// Ends the program without questions; empty: the application's event loop is left.
   std::function<void()> terminate;
+  /// The system's pointer settings; null: the window changes none of them.
+  SystemMouseSettings* mouseSettings = nullptr;
 };
 
 /// The addresses of the help/support page, from the [SUPPORT] section of config.ini.
