@@ -65,7 +65,7 @@ QPushButton* MakeButton(QWidget* parent, const char* name, const char* text, con
   button->setObjectName(QString::fromLatin1(name));
   if (role) button->setProperty("q9role", QString::fromLatin1(role));
   button->setFixedSize(size);
-  button->setFocusPolicy(Qt::NoFocus);
+  button->setFocusPolicy(Qt::TabFocus);  // a click does not leave a focus frame behind
   return button;
 }
 
@@ -196,6 +196,9 @@ TqvGMConfigMain::TqvGMConfigMain(MainWindowServices services, QWidget* parent)
   FMenuOptionsPopup = std::make_unique<TuiMenuExPopup>(FMenuOptions, this, translate);
   FMenuMemoryPopup = std::make_unique<TuiMenuExPopup>(FMenuMemory, this, translate);
   RegisterFormWidgets(*FLanguage, this);
+  // The buttons that show only a picture are read out by what their tool tips say.
+  NameIconButtons(*FLanguage);
+  FLanguage->RegisterForm([this](const TuiLanguage& language) { NameIconButtons(language); });
   MessageDialogCreated = [this](QWidget* dialog) { RegisterFormWidgets(*FLanguage, dialog); };
 
   ConnectProgress();
@@ -350,6 +353,11 @@ void TqvGMConfigMain::BuildHelpPage(QWidget* page) {
     link->setCursor(Qt::PointingHandCursor);
     link->installEventFilter(this);  // the address opens on a click too
   }
+}
+
+void TqvGMConfigMain::NameIconButtons(const TuiLanguage& language) {
+  BSBTNCLOSE->setAccessibleName(QString::fromStdString(language.Translate("CLOSE")));
+  BSBTNMIN->setAccessibleName(QString::fromStdString(language.Translate("Minimize")));
 }
 
 void TqvGMConfigMain::OpenAddressOf(const QLabel* label) { services_.shell.OpenDocument(label->text().toStdString()); }

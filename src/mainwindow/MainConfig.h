@@ -144,6 +144,7 @@ class TqvGMConfigMain : public QWidget {
   void BuildHelpPage(QWidget* page);
   void BuildSensitivityPage(QWidget* page);
   void OpenAddressOf(const QLabel* label);
+  void NameIconButtons(const TuiLanguage& language);
   void BuildProfileBar();
   void BuildBottomBar();
   void BuildCommands();

@@ -9,6 +9,7 @@
 #include <map>
 
 #include "SimulatedMouse.h"
+#include "AccessibilityWalk.h"
 #include "WindowTestBench.h"
 #include "lang/LanguageFile.h"
 #include "mainwindow/LightPage.h"
@@ -25,17 +26,6 @@ using namespace q9;
 namespace {
 
 using Light = std::array<std::uint8_t, 5>;
-
-void CollectUnnamed(QAccessibleInterface* node, QStringList& unnamed, int depth = 0) {
-  if (!node || depth > 20) return;
-  const QAccessible::Role role = node->role();
-  const bool interactive = role == QAccessible::Button || role == QAccessible::RadioButton ||
-                           role == QAccessible::CheckBox || role == QAccessible::Slider ||
-                           role == QAccessible::ComboBox || role == QAccessible::SpinBox;
-  if (interactive && node->text(QAccessible::Name).trimmed().isEmpty())
-    unnamed << (node->object() ? node->object()->objectName() : QStringLiteral("?"));
-  for (int i = 0; i < node->childCount(); ++i) CollectUnnamed(node->child(i), unnamed, depth + 1);
-}
 
 }  // namespace
 
@@ -277,9 +267,8 @@ void LightPageTest::everyControlHasANameInTheCurrentLanguage() {
   TqvGMConfigMain& window = MakeWindow();
   window.show();
   auto* page = Find<TLightPage>("LightPage");
-  QStringList unnamed;
-  CollectUnnamed(QAccessible::queryAccessibleInterface(page), unnamed);
-  QVERIFY2(unnamed.isEmpty(), qPrintable(unnamed.join(", ")));
+  test::AccessibilityWalk walk = test::WalkAccessibility(page);
+  QVERIFY2(walk.unnamed.isEmpty(), qPrintable(walk.unnamed.join(", ")));
   // Hidden controls are left out of the tree; their names are set all the same.
   for (TLightSwatch* swatch : page->findChildren<TLightSwatch*>())
     QVERIFY2(swatch->accessibleName().startsWith("Light colour #"), qPrintable(swatch->objectName()));
@@ -294,9 +283,8 @@ void LightPageTest::everyControlHasANameInTheCurrentLanguage() {
   QCOMPARE(Find<TLightSwatch>("RTC1")->accessibleName(), QString::fromUtf8("灯光颜色 #B90001"));
   QCOMPARE(Find<QRadioButton>("RadioLevelHigh")->accessibleName(), QString::fromUtf8("高"));
   QCOMPARE(Find<QRadioButton>("RadioSPHigh")->text(), QString::fromUtf8(" 高"));
-  unnamed.clear();
-  CollectUnnamed(QAccessible::queryAccessibleInterface(page), unnamed);
-  QVERIFY2(unnamed.isEmpty(), qPrintable(unnamed.join(", ")));
+  walk = test::WalkAccessibility(page);
+  QVERIFY2(walk.unnamed.isEmpty(), qPrintable(walk.unnamed.join(", ")));
 }
 
 QTEST_MAIN(LightPageTest)

@@ -13,6 +13,7 @@
 #include <memory>
 
 #include "SimulatedMouse.h"
+#include "AccessibilityWalk.h"
 #include "WindowTestBench.h"
 #include "mainwindow/MainConfig.h"
 #include "mainwindow/ReportRateOptions.h"
@@ -26,38 +27,6 @@
 #include "protocol/DeviceImage.h"
 
 using namespace q9;
-
-namespace {
-
-bool IsInteractive(QAccessible::Role role) {
-  switch (role) {
-    case QAccessible::PushButton:
-    case QAccessible::RadioButton:
-    case QAccessible::CheckBox:
-    case QAccessible::Slider:
-    case QAccessible::ButtonMenu:
-    case QAccessible::ComboBox:
-    case QAccessible::SpinBox:
-      return true;
-    default:
-      return false;
-  }
-}
-
-/// The interactive, visible controls of a widget's accessibility tree that have no name.
-void CollectUnnamed(QAccessibleInterface* node, QStringList& unnamed, int& interactive) {
-  if (!node) return;
-  if (IsInteractive(node->role()) && !node->state().invisible) {
-    ++interactive;
-    if (node->text(QAccessible::Name).trimmed().isEmpty()) {
-      QObject* object = node->object();
-      unnamed << (object ? object->objectName() : QStringLiteral("(no object)"));
-    }
-  }
-  for (int i = 0; i < node->childCount(); ++i) CollectUnnamed(node->child(i), unnamed, interactive);
-}
-
-}  // namespace
 
 class SensitivityPageTest : public QObject, protected test::WindowTestBench {
   Q_OBJECT
@@ -290,11 +259,9 @@ void SensitivityPageTest::everyControlHasANameInTheCurrentLanguage() {
   for (const char* language : {"en", "0804"}) {
     window.uiLanguage1().SetLang(language);
     for (const char* part : {"SensitivityPage", "ReportRateOptions"}) {
-      QStringList unnamed;
-      int interactive = 0;
-      CollectUnnamed(QAccessible::queryAccessibleInterface(Find<QWidget>(part)), unnamed, interactive);
-      QVERIFY2(unnamed.isEmpty(), qPrintable(unnamed.join(", ")));
-      QVERIFY(interactive >= 4);
+      const test::AccessibilityWalk walk = test::WalkAccessibility(Find<QWidget>(part));
+      QVERIFY2(walk.unnamed.isEmpty(), qPrintable(walk.unnamed.join(", ")));
+      QVERIFY(walk.interactive >= 4);
     }
   }
   // Chinese now.
