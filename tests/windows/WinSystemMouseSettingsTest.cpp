@@ -30,6 +30,13 @@ UINT WheelScrollLines() {
   return lines;
 }
 
+// Windows takes the speed in pvParam; Wine 8 reads uiParam instead, so there the speed cannot be
+// read back. Probed with the documented call itself.
+bool SpeedInPointerArgumentIsKept() {
+  SystemParametersInfoW(SPI_SETMOUSESPEED, 0, reinterpret_cast<PVOID>(static_cast<INT_PTR>(11)), 0);
+  return MouseSpeed() == 11;
+}
+
 // A text value under HKEY_CURRENT_USER, where the settings stored in the user's profile live.
 std::wstring StoredText(const wchar_t* key, const wchar_t* name) {
   wchar_t text[64] = {};
@@ -68,6 +75,7 @@ TEST_F(WinSystemMouseSettingsTest, AccelerationParametersReadBack) {
 }
 
 TEST_F(WinSystemMouseSettingsTest, PointerSpeedTravelsAsTheValueItself) {
+  if (!SpeedInPointerArgumentIsKept()) GTEST_SKIP() << "this system ignores the documented speed argument (Wine)";
   settings.SetPointerSpeed(3);
   EXPECT_EQ(MouseSpeed(), 3);
   settings.SetPointerSpeed(20);
@@ -86,13 +94,20 @@ TEST_F(WinSystemMouseSettingsTest, WheelLinesAndDoubleClickTimeReadBack) {
 }
 
 TEST_F(WinSystemMouseSettingsTest, ChangesAreStoredInTheUserProfile) {
-  settings.SetPointerSpeed(13);
+  settings.SetAcceleration({7, 0, 1});
   settings.SetWheelScrollLines(6);
-  EXPECT_EQ(StoredText(L"Control Panel\\Mouse", L"MouseSensitivity"), L"13");
+  EXPECT_EQ(StoredText(L"Control Panel\\Mouse", L"MouseThreshold1"), L"7");
+  EXPECT_EQ(StoredText(L"Control Panel\\Mouse", L"MouseThreshold2"), L"0");
+  EXPECT_EQ(StoredText(L"Control Panel\\Mouse", L"MouseSpeed"), L"1");
   EXPECT_EQ(StoredText(L"Control Panel\\Desktop", L"WheelScrollLines"), L"6");
+  if (SpeedInPointerArgumentIsKept()) {
+    settings.SetPointerSpeed(13);
+    EXPECT_EQ(StoredText(L"Control Panel\\Mouse", L"MouseSensitivity"), L"13");
+  }
 }
 
 TEST_F(WinSystemMouseSettingsTest, CallsFromAWorkerThreadReadBack) {
+  const bool speedReadsBack = SpeedInPointerArgumentIsKept();
   std::thread worker([this] {
     settings.SetAcceleration({7, 0, 1});
     settings.SetPointerSpeed(16);
@@ -100,8 +115,10 @@ TEST_F(WinSystemMouseSettingsTest, CallsFromAWorkerThreadReadBack) {
   });
   worker.join();
   EXPECT_EQ(Mouse(), (std::array<int, 3>{7, 0, 1}));
-  EXPECT_EQ(MouseSpeed(), 16);
   EXPECT_EQ(WheelScrollLines(), 9u);
+  if (speedReadsBack) {
+    EXPECT_EQ(MouseSpeed(), 16);
+  }
 }
 
 }  // namespace
