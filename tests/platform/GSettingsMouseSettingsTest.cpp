@@ -5,7 +5,6 @@
 
 #include <cstdlib>
 #include <string>
-#include <thread>
 
 #include "platform/posix/GSettingsMouseSettings.h"
 
@@ -102,18 +101,6 @@ TEST_F(GnomeMouseSettingsTest, DoubleClickTimeLandsInTheDesktopSetting) {
   EXPECT_EQ(DoubleClick(), 250);
   settings.SetDoubleClickTime(900);
   EXPECT_EQ(DoubleClick(), 900);
-}
-
-TEST_F(GnomeMouseSettingsTest, CallsFromAWorkerThreadLand) {
-  GSettingsMouseSettings settings;
-  std::thread worker([&] {
-    settings.SetAcceleration({0, 0, 0});
-    settings.SetPointerSpeed(20);
-  });
-  settings.SetPointerSpeed(20);
-  worker.join();
-  EXPECT_EQ(Profile(), "flat");
-  EXPECT_DOUBLE_EQ(Speed(), 1.0);
 }
 
 // GIO ends the process on a write to a key the schema lacks: the touchpad's schema has a speed and

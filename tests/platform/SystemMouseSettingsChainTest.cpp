@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <thread>
 
 #include "platform/SystemMouseSettingsChain.h"
 #include "platform/fake/FakeSystemMouseSettings.h"
@@ -49,24 +48,6 @@ TEST(SystemMouseSettingsChainTest, EveryBackendGetsEveryCallWithItsValues) {
   two.chain.SetDoubleClickTime(350);
   ExpectEveryCallInOrder(*two.first);
   ExpectEveryCallInOrder(*two.second);
-}
-
-TEST(SystemMouseSettingsChainTest, WorkerThreadCallsReachEveryBackend) {
-  ChainOfTwo two;
-  std::thread worker([&] {
-    two.chain.SetAcceleration({4, 0, 1});
-    two.chain.SetPointerSpeed(3);
-  });
-  two.chain.SetDoubleClickTime(200);
-  worker.join();
-  for (const FakeSystemMouseSettings* backend : {two.first, two.second}) {
-    ASSERT_EQ(backend->CallsOf(Call::Acceleration).size(), 1u);
-    EXPECT_EQ(backend->CallsOf(Call::Acceleration)[0].parameters, (AccelerationParameters{4, 0, 1}));
-    ASSERT_EQ(backend->CallsOf(Call::PointerSpeed).size(), 1u);
-    EXPECT_EQ(backend->CallsOf(Call::PointerSpeed)[0].value, 3);
-    ASSERT_EQ(backend->CallsOf(Call::DoubleClickTime).size(), 1u);
-    EXPECT_EQ(backend->CallsOf(Call::DoubleClickTime)[0].value, 200);
-  }
 }
 
 }  // namespace

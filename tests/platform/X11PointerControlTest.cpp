@@ -26,17 +26,6 @@ TEST(X11AccelerationTest, TableLevelsBecomeOneFactorPastOneThreshold) {
   EXPECT_EQ(X11AccelerationOf({4, 6, -1}), (X11Acceleration{1, 1, 0}));
 }
 
-TEST(X11PointerControlWithoutServerTest, CallsDoNothing) {
-  const test::ScopedEnv noDisplay("DISPLAY", nullptr);
-  X11PointerControl fromEnvironment;
-  fromEnvironment.SetAcceleration({4, 6, 2});
-  X11PointerControl unreachable(":97531");
-  unreachable.SetAcceleration({4, 6, 2});
-  unreachable.SetPointerSpeed(20);
-  unreachable.SetWheelScrollLines(3);
-  unreachable.SetDoubleClickTime(300);
-}
-
 class X11PointerControlTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -76,6 +65,20 @@ TEST_F(X11PointerControlTest, NamedDisplayAndWorkerThread) {
   std::thread worker([&] { control.SetAcceleration({4, 0, 1}); });
   worker.join();
   EXPECT_EQ(Current(), (X11Acceleration{2, 1, 4}));
+}
+
+TEST_F(X11PointerControlTest, WithoutAServerNothingChangesAndNothingFails) {
+  X11PointerControl(DisplayString(display_)).SetAcceleration({7, 0, 1});
+  {
+    const test::ScopedEnv noDisplay("DISPLAY", nullptr);
+    X11PointerControl().SetAcceleration({4, 6, 2});
+  }
+  X11PointerControl unreachable(":97531");
+  unreachable.SetAcceleration({4, 6, 2});
+  unreachable.SetPointerSpeed(20);
+  unreachable.SetWheelScrollLines(3);
+  unreachable.SetDoubleClickTime(300);
+  EXPECT_EQ(Current(), (X11Acceleration{2, 1, 7}));
 }
 
 }  // namespace

@@ -7,7 +7,6 @@
 
 #include <array>
 #include <string>
-#include <thread>
 
 #include "platform/windows/WinSystemMouseSettings.h"
 
@@ -103,21 +102,6 @@ TEST_F(WinSystemMouseSettingsTest, ChangesAreStoredInTheUserProfile) {
   if (SpeedInPointerArgumentIsKept()) {
     settings.SetPointerSpeed(13);
     EXPECT_EQ(StoredText(L"Control Panel\\Mouse", L"MouseSensitivity"), L"13");
-  }
-}
-
-TEST_F(WinSystemMouseSettingsTest, CallsFromAWorkerThreadReadBack) {
-  const bool speedReadsBack = SpeedInPointerArgumentIsKept();
-  std::thread worker([this] {
-    settings.SetAcceleration({7, 0, 1});
-    settings.SetPointerSpeed(16);
-    settings.SetWheelScrollLines(9);
-  });
-  worker.join();
-  EXPECT_EQ(Mouse(), (std::array<int, 3>{7, 0, 1}));
-  EXPECT_EQ(WheelScrollLines(), 9u);
-  if (speedReadsBack) {
-    EXPECT_EQ(MouseSpeed(), 16);
   }
 }
 
