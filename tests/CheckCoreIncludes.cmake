@@ -1,7 +1,7 @@
 # Fails when a core source includes a Qt header or an operating-system header. Only the platform
 # backends (platform/posix, platform/windows) may include OS headers; no core file includes Qt.
 file(GLOB_RECURSE sources ${SOURCE_ROOT}/*.h ${SOURCE_ROOT}/*.cpp)
-set(os_headers "windows\\.h|unistd\\.h|fcntl\\.h|sys/[a-z_]+\\.h|pthread\\.h|dlfcn\\.h|libudev\\.h|winreg\\.h|setupapi\\.h")
+set(os_headers "windows\\.h|unistd\\.h|fcntl\\.h|sys/[a-z_]+\\.h|pthread\\.h|dlfcn\\.h|libudev\\.h|winreg\\.h|setupapi\\.h|gio/[a-z]+\\.h|glib\\.h|glib-object\\.h|X11/[A-Za-z]+\\.h")
 set(failures "")
 foreach(source IN LISTS sources)
   file(RELATIVE_PATH relative ${SOURCE_ROOT} ${source})

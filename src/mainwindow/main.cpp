@@ -17,6 +17,7 @@
 
 #include "app/ProgramEntry.h"
 #include "device/DeviceConfig.h"
+#include "gui/QtMouseSettings.h"
 #include "gui/QtScheduler.h"
 #include "gui/Skin.h"
 #include "mainwindow/MainConfig.h"
@@ -125,9 +126,11 @@ int RunWindow(q9::TDM& DM, const Options& options, const q9::SystemLocale& local
   }
   const std::unique_ptr<q9::WindowMessaging> messaging = q9::MakeWindowMessaging();
   const std::unique_ptr<q9::Shell> shell = q9::MakeShell();
+  const std::unique_ptr<q9::SystemMouseSettingsChain> mouseSettings = q9::MakeSystemMouseSettings();
+  mouseSettings->Add(std::make_unique<q9::QtMouseSettings>());
 
-  q9::TqvGMConfigMain window(
-      {DM, scheduler, *transport, *messaging, *shell, locale, programFolder, notifications.get(), {}, {}});
+  q9::TqvGMConfigMain window({DM, scheduler, *transport, *messaging, *shell, locale, programFolder, notifications.get(),
+                              {}, {}, mouseSettings.get()});
   ShownReporter reporter;
   if (options.reportShown) window.installEventFilter(&reporter);
   window.show();

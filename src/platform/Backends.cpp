@@ -13,6 +13,7 @@
 #include "platform/windows/WinSingleInstanceLock.h"
 #include "platform/windows/WinStoreLock.h"
 #include "platform/windows/WinSystemLocale.h"
+#include "platform/windows/WinSystemMouseSettings.h"
 #include "platform/windows/WinWindowMessaging.h"
 #else
 #include "platform/DriverSocketProtocol.h"
@@ -24,6 +25,12 @@
 #include "platform/posix/PosixStoreLock.h"
 #include "platform/posix/PosixSystemLocale.h"
 #include "platform/posix/PosixWindowMessaging.h"
+#ifdef Q9_HAVE_GSETTINGS
+#include "platform/posix/GSettingsMouseSettings.h"
+#endif
+#ifdef Q9_HAVE_X11
+#include "platform/posix/X11PointerControl.h"
+#endif
 #endif
 
 namespace q9 {
@@ -46,6 +53,11 @@ std::unique_ptr<DeviceSetup> MakeDeviceSetup() { return std::make_unique<WinDevi
 std::unique_ptr<Shell> MakeShell() { return std::make_unique<WinShell>(); }
 std::unique_ptr<DeviceNotifications> MakeDeviceNotifications(Scheduler&, const std::filesystem::path&, const std::string&) {
   return std::make_unique<WinDeviceNotifications>();
+}
+std::unique_ptr<SystemMouseSettingsChain> MakeSystemMouseSettings() {
+  auto chain = std::make_unique<SystemMouseSettingsChain>();
+  chain->Add(std::make_unique<WinSystemMouseSettings>());
+  return chain;
 }
 #else
 namespace {
@@ -80,6 +92,16 @@ std::unique_ptr<DeviceNotifications> MakeDeviceNotifications(Scheduler& schedule
                                                              const std::string& deviceName) {
   return std::make_unique<UdevDeviceNotifications>(scheduler, deviceFolder.empty() ? DefaultDeviceFolder() : deviceFolder,
                                                    deviceName);
+}
+std::unique_ptr<SystemMouseSettingsChain> MakeSystemMouseSettings() {
+  auto chain = std::make_unique<SystemMouseSettingsChain>();
+#ifdef Q9_HAVE_GSETTINGS
+  if (auto desktop = std::make_unique<GSettingsMouseSettings>(); desktop->Available()) chain->Add(std::move(desktop));
+#endif
+#ifdef Q9_HAVE_X11
+  chain->Add(std::make_unique<X11PointerControl>());
+#endif
+  return chain;
 }
 #endif
 

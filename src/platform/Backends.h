@@ -13,6 +13,7 @@
 #include "platform/SingleInstanceLock.h"
 #include "platform/StoreLock.h"
 #include "platform/SystemLocale.h"
+#include "platform/SystemMouseSettingsChain.h"
 #include "platform/WindowMessaging.h"
 
 namespace q9 {
@@ -32,5 +33,9 @@ std::unique_ptr<Shell> MakeShell();
 /// Notifications of HID devices and of the driver's device `deviceName` (in `deviceFolder` on POSIX).
 std::unique_ptr<DeviceNotifications> MakeDeviceNotifications(Scheduler& scheduler, const std::filesystem::path& deviceFolder,
                                                              const std::string& deviceName);
+/// The system's pointer settings: on Windows its own; elsewhere the desktop's settings and the X
+/// server's pointer control, each where this build has it. A GUI program adds its toolkit's own
+/// settings to the chain before handing it out.
+std::unique_ptr<SystemMouseSettingsChain> MakeSystemMouseSettings();
 
 }  // namespace q9

@@ -1,0 +1,43 @@
+#pragma once
+// The GNOME desktop's mouse settings (GSettings through GIO): pointer speed, the acceleration
+// profile and the double-click time. The desktop has no wheel setting, so the scroll lines stay
+// with the other backends. Without the schema (another desktop, or GNOME's schemas not installed)
+// every call does nothing; so does a key the installed schema lacks. Safe from any thread.
+
+#include <memory>
+#include <mutex>
+#include <string>
+
+#include "platform/SystemMouseSettings.h"
+
+namespace q9 {
+
+inline constexpr const char* kGnomeMouseSchema = "org.gnome.desktop.peripherals.mouse";
+
+/// The desktop's speed (-1 slowest .. 0 default .. 1 fastest) of a pointer speed 1..20 (10 the
+/// default); values outside 1..20 count as the nearest end.
+double DesktopPointerSpeed(int speed);
+
+class GSettingsMouseSettings : public SystemMouseSettings {
+ public:
+  explicit GSettingsMouseSettings(const std::string& schemaId = kGnomeMouseSchema);
+  ~GSettingsMouseSettings() override;
+  GSettingsMouseSettings(const GSettingsMouseSettings&) = delete;
+  GSettingsMouseSettings& operator=(const GSettingsMouseSettings&) = delete;
+
+  /// Whether the schema is installed, so that the calls reach the desktop.
+  bool Available() const;
+
+  /// No acceleration is the flat profile; any acceleration the adaptive one.
+  void SetAcceleration(const AccelerationParameters& parameters) override;
+  void SetPointerSpeed(int speed) override;
+  void SetWheelScrollLines(int) override {}
+  void SetDoubleClickTime(int milliseconds) override;
+
+ private:
+  struct Settings;
+  std::unique_ptr<Settings> settings_;  // null without the schema
+  std::mutex mutex_;                    // a GSettings object is not safe from two threads at once
+};
+
+}  // namespace q9
