@@ -1,6 +1,7 @@
 #include "device/uiSTDCommand.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstring>
 
 namespace q9 {
@@ -188,13 +189,41 @@ void TuiSTDCommand::HandleDeviceRemoval() {
   RestartMonitorTimer();
 }
 
+namespace {
+
+struct RunningWorkers {
+  std::mutex mutex;
+  std::condition_variable finished;
+  int count = 0;
+};
+
+RunningWorkers& Workers() {
+  static RunningWorkers workers;
+  return workers;
+}
+
+}  // namespace
+
 void TuiThread::ThreadCallFunction(TThreadCallFunction Func, const void* Buffer, std::uint32_t BufferSize) {
   if (BufferSize == 0 || !Buffer) return;
   const auto* bytes = static_cast<const std::uint8_t*>(Buffer);
   std::vector<std::uint8_t> copy(bytes, bytes + BufferSize);
-  std::thread([Func = std::move(Func), copy = std::move(copy)]() mutable {
+  RunningWorkers& workers = Workers();
+  {
+    std::lock_guard lock(workers.mutex);
+    ++workers.count;
+  }
+  std::thread([Func = std::move(Func), copy = std::move(copy), &workers]() mutable {
     if (Func) Func(copy.data(), static_cast<std::uint32_t>(copy.size()));
+    std::lock_guard lock(workers.mutex);
+    if (--workers.count == 0) workers.finished.notify_all();
   }).detach();
+}
+
+bool TuiThread::WaitForWorkers(int timeoutMs) {
+  RunningWorkers& workers = Workers();
+  std::unique_lock lock(workers.mutex);
+  return workers.finished.wait_for(lock, std::chrono::milliseconds(timeoutMs), [&] { return workers.count == 0; });
 }
 
 }  // namespace q9

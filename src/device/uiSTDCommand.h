@@ -148,6 +148,9 @@ class TuiThread {
   using TThreadCallFunction = std::function<void(std::uint8_t* Buffer, std::uint32_t BufferSize)>;
   /// Returns at once; with a size of 0 nothing is started. The caller may reuse its buffer at once.
   static void ThreadCallFunction(TThreadCallFunction Func, const void* Buffer, std::uint32_t BufferSize);
+  /// Waits until every worker started here has returned, at most `timeoutMs`; true when none runs.
+  /// A program calls it before it destroys what its workers use.
+  static bool WaitForWorkers(int timeoutMs);
 };
 
 }  // namespace q9

@@ -134,7 +134,10 @@ int RunWindow(q9::TDM& DM, const Options& options, const q9::SystemLocale& local
   ShownReporter reporter;
   if (options.reportShown) window.installEventFilter(&reporter);
   window.show();
-  return QApplication::exec();
+  const int exitCode = QApplication::exec();
+  // The pointer settings of a last apply may still be on their way to the system.
+  q9::TuiThread::WaitForWorkers(5000);
+  return exitCode;
 }
 
 }  // namespace

@@ -1,3 +1,4 @@
+#include <atomic>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -327,6 +328,23 @@ TEST(DeviceEnumeration, LinuxHidIdsBecomeWindowsHardwareIds) {
   EXPECT_EQ(HardwareIdOfHidId("0005:00001234:0000abcd"), "HID\\VID_1234&PID_ABCD");
   for (const char* bad : {"", "0003", "0003:046D", "0003:xyz:0001", "0003:123456789:1", "0003:1:"})
     EXPECT_EQ(HardwareIdOfHidId(bad), "") << bad;
+}
+
+TEST(TuiThread, WaitForWorkersReturnsOnlyWhenTheLastWorkerHasReturned) {
+  std::atomic<bool> release{false};
+  std::atomic<bool> finished{false};
+  const std::uint8_t byte = 7;
+  TuiThread::ThreadCallFunction(
+      [&](std::uint8_t*, std::uint32_t) {
+        while (!release) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        finished = true;
+      },
+      &byte, 1);
+  EXPECT_FALSE(TuiThread::WaitForWorkers(30)) << "the worker still runs";
+  release = true;
+  ASSERT_TRUE(TuiThread::WaitForWorkers(5000));
+  EXPECT_TRUE(finished);
+  EXPECT_TRUE(TuiThread::WaitForWorkers(0)) << "nothing runs any more";
 }
 
 }  // namespace
