@@ -459,6 +459,10 @@ QSlider::sub-page:horizontal:disabled, QSlider::add-page:vertical:disabled {
   border-color: @border; background: @hover;
 }
 
+/* The system mouse settings: each slider in its own dark glass panel */
+QFrame[q9role="sliderPanel"] { background: rgba(0, 0, 0, 125); border: 1px solid @border; border-radius: 6px; }
+QFrame[q9role="sliderPanel"] QLabel { border: none; }
+
 /* Fields; combo and spin boxes are drawn by the style, which can paint their arrows */
 QLineEdit, QTextEdit, QPlainTextEdit {
   background: @window; border: 1px solid @border; border-radius: 4px;

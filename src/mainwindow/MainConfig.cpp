@@ -28,6 +28,7 @@
 #include "gui/uiLanguageWidgets.h"
 #include "gui/uiMenuExPopup.h"
 #include "mainwindow/LightPage.h"
+#include "mainwindow/MouseSettingsPanel.h"
 #include "mainwindow/ReportRateOptions.h"
 #include "mainwindow/SensitivityPage.h"
 #include "mainwindow/showdialog.h"
@@ -299,12 +300,27 @@ void TqvGMConfigMain::BuildPageArea() {
     TabControlMain->addWidget(page);
   }
   FTabButtons[3]->hide();
+  BuildMainPage(TabControlMain->widget(0));
   BuildSensitivityPage(TabControlMain->widget(1));
   BuildLightPage(TabControlMain->widget(2));
   BuildHelpPage(TabControlMain->widget(3));
   // The help page's tab is hidden; F1 is the way there.
   auto* help = new QShortcut(QKeySequence::HelpContents, this);
   connect(help, &QShortcut::activated, this, [this] { SelectPage(3); });
+}
+
+// The system mouse settings fill the right-hand column; the left part is the button assignment's.
+void TqvGMConfigMain::BuildMainPage(QWidget* page) {
+  FMouseSettingsPanel = new TMouseSettingsPanel({DM, *FLanguage, FState.MouseParams, services_.mouseSettings,
+                                                 [this] {
+                                                   SetMouseParamsChanged(true);
+                                                   SetSettingsModified(true);
+                                                 }},
+                                                page);
+  auto* row = new QHBoxLayout(page);
+  row->setContentsMargins(0, 0, 0, 0);
+  row->addStretch(1);
+  row->addWidget(FMouseSettingsPanel);
 }
 
 void TqvGMConfigMain::BuildSensitivityPage(QWidget* page) {
@@ -474,7 +490,7 @@ void TqvGMConfigMain::FormCreate() {
   UpdateTitleAndLayout();
   FState.DeviceMode = 0;
   FCurrentMacro = 0;
-  FCenterDoubleClickArea = true;
+  FMouseSettingsPanel->ArmTestAreaCentring();
   FTabButtons[0]->setChecked(true);
   SelectPage(0);
   CopyWorkingSettings();
@@ -507,6 +523,7 @@ void TqvGMConfigMain::LoadCursors() {
   FHandCursor = skin::LoadCursorFile(folder + "/hand.cur");
   FSliderCursor = skin::LoadCursorFile(folder + "/attack.cur");
   FSensitivityPage->SetCursors(FHandCursor ? &*FHandCursor : nullptr, FSliderCursor ? &*FSliderCursor : nullptr);
+  if (FSliderCursor) FMouseSettingsPanel->SetSliderCursor(*FSliderCursor);
   if (!FHandCursor) return;
   for (QPushButton* tab : FTabButtons) tab->setCursor(*FHandCursor);
   for (const char* name : {"BSBTNGOUPDATE", "BSBTNGOCOMPANYWEBSITE"})
@@ -576,17 +593,17 @@ void TqvGMConfigMain::SelectPage(int pageIndex) {
 
 void TqvGMConfigMain::SelectProfile(int profileIndex) {
   if (!DM.SwitchToProfile(profileIndex, 0)) return;
-  FLightPage->ReloadWorkingCopy();
+  CopyWorkingSettings();
   RefreshAllPages();
 }
 
 // The pages that fill these are built on this frame one by one; a page not there yet has nothing
 // to refresh.
 void TqvGMConfigMain::uiCommandSetting1Commands0Execute() {}
-void TqvGMConfigMain::uiCommandSetting1Commands2Execute() {}
 void TqvGMConfigMain::uiCommandSetting1Commands6Execute() {}
 
 void TqvGMConfigMain::uiCommandSetting1Commands1Execute() { FSensitivityPage->RefreshCpi(); }
+void TqvGMConfigMain::uiCommandSetting1Commands2Execute() { FMouseSettingsPanel->SetMouseParam(); }
 void TqvGMConfigMain::uiCommandSetting1Commands4Execute() { FReportRateOptions->RefreshReportRate(); }
 void TqvGMConfigMain::uiCommandSetting1Commands5Execute() { FLightPage->SetLED(); }
 
@@ -627,6 +644,10 @@ ApplyHooks TqvGMConfigMain::MakeApplyHooks() {
     services_.messaging.Send(kMonitorWindowClass, {message, wParam, lParam}, result);
   };
   hooks.DisableApply = [this] { SetApplyAllowed(false); };
+  if (SystemMouseSettings* system = services_.mouseSettings)
+    hooks.ApplyPointerSettings = [system](std::uint8_t* buffer, std::uint32_t size) {
+      ApplyPointerSettingsBuffer(buffer, size, *system);
+    };
   return hooks;
 }
 

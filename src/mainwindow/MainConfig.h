@@ -41,6 +41,7 @@ class TReportRateOptions;
 class TSensitivityPage;
 class TuiMenuExPopup;
 class TLightPage;
+class TMouseSettingsPanel;
 
 /// What the window works with; everything outlives the window.
 struct MainWindowServices {
@@ -99,6 +100,7 @@ class TqvGMConfigMain : public QWidget {
   bool ReportRateChanged() const { return FState.ReportRateChanged; }
   void SetReportRateChanged(bool value) { FState.ReportRateChanged = value; }
   bool MouseParamsChanged() const { return FState.MouseParamsChanged; }
+  void SetMouseParamsChanged(bool value) { FState.MouseParamsChanged = value; }
   const ApplyState& State() const { return FState; }
   int SelectedMode() const { return FSelectedMode; }
   int CurrentPage() const;
@@ -141,6 +143,7 @@ class TqvGMConfigMain : public QWidget {
   void BuildTopBar();
   void BuildPageArea();
   void BuildLightPage(QWidget* page);
+  void BuildMainPage(QWidget* page);
   void BuildHelpPage(QWidget* page);
   void BuildSensitivityPage(QWidget* page);
   void OpenAddressOf(const QLabel* label);
@@ -186,10 +189,10 @@ class TqvGMConfigMain : public QWidget {
   int FSelectedMode = 0;
   int FPlaceButtonTag = 0;
   int FCurrentMacro = -1;
-  bool FCenterDoubleClickArea = false;
   std::array<QPushButton*, 10> FConfigButtonSet{};
   TSensitivityPage* FSensitivityPage = nullptr;
   TReportRateOptions* FReportRateOptions = nullptr;
+  TMouseSettingsPanel* FMouseSettingsPanel = nullptr;
 
   std::unique_ptr<BlockingDispatcher> FMessageDispatcher;
   std::unique_ptr<TuiLanguage> FLanguage;

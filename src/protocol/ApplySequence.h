@@ -16,6 +16,7 @@
 #include <string>
 
 #include "app/DataModule.h"
+#include "app/PointerSettings.h"
 #include "device/uiSTDCommand.h"
 #include "platform/WindowMessaging.h"
 #include "protocol/DeviceImage.h"
@@ -24,14 +25,6 @@ namespace q9 {
 
 /// The prescribed pauses of one apply with the mouse present, in milliseconds.
 inline constexpr int kApplyPauseTotalMs = 1320;
-
-/// Pointer speed, wheel scroll lines and acceleration level, handed to the worker that applies them.
-struct PointerSettingsBlock {
-  std::int32_t PointerSpeed;
-  std::int32_t WheelScrollLines;
-  std::int32_t Acceleration;
-};
-static_assert(sizeof(PointerSettingsBlock) == 12);
 
 /// The window's state the sequence reads and changes.
 struct ApplyState {

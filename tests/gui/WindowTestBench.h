@@ -12,6 +12,7 @@
 #include "platform/fake/FakeDeviceNotifications.h"
 #include "platform/fake/FakeRegistryStore.h"
 #include "platform/fake/FakeShell.h"
+#include "platform/fake/FakeSystemMouseSettings.h"
 #include "platform/fake/FakeSystemLocale.h"
 #include "platform/fake/FakeWindowMessaging.h"
 #include "platform/fake/ManualScheduler.h"
@@ -42,10 +43,14 @@ class WindowTestBench {
     dm_.reset();
   }
 
+  /// The system's pointer settings every window of the bench changes; Clear() it in a test's set-up.
+  FakeSystemMouseSettings mouseSettings_;
+
   /// A new window (the old one goes) showing page `page`; pauses only let events run.
   TqvGMConfigMain& OpenWindow(int page) {
     MainWindowServices services{*dm_,     *scheduler_, *transport_, *messaging_, *shell_, *locale_,
                                 folder_->path().toStdString(), notifications_.get(), {}, {}};
+    services.mouseSettings = &mouseSettings_;
     services.pause = [](int) { QCoreApplication::processEvents(); };
     services.terminate = [] {};
     window_ = std::make_unique<TqvGMConfigMain>(std::move(services));
