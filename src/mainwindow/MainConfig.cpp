@@ -28,6 +28,7 @@
 #include "gui/uiLanguageWidgets.h"
 #include "gui/uiMenuExPopup.h"
 #include "mainwindow/LightPage.h"
+#include "mainwindow/ProgramOptions.h"
 #include "mainwindow/ReportRateOptions.h"
 #include "mainwindow/SensitivityPage.h"
 #include "mainwindow/showdialog.h"
@@ -195,6 +196,7 @@ TqvGMConfigMain::TqvGMConfigMain(MainWindowServices services, QWidget* parent)
   FMenuButtonsPopup = std::make_unique<TuiMenuExPopup>(FMenuButtons, this, translate);
   FMenuOptionsPopup = std::make_unique<TuiMenuExPopup>(FMenuOptions, this, translate);
   FMenuMemoryPopup = std::make_unique<TuiMenuExPopup>(FMenuMemory, this, translate);
+  BuildProgramOptions();
   RegisterFormWidgets(*FLanguage, this);
   MessageDialogCreated = [this](QWidget* dialog) { RegisterFormWidgets(*FLanguage, dialog); };
 
@@ -439,6 +441,21 @@ void TqvGMConfigMain::BuildCommands() {
     FCommandSetting.Commands().Add(name).OnExecute = [this, handler](TuiGetSet, void*, std::uint32_t) { (this->*handler)(); };
 }
 
+void TqvGMConfigMain::BuildProgramOptions() {
+  FProgramOptions = new TProgramOptions(
+      {DM, *FLanguage, FMenuOptions, PopupBoxLanguage, services_.messaging, this,
+       [this](const WindowMessage& message) {
+         QMetaObject::invokeMethod(this, [this, message] { HandleWindowMessage(message); }, Qt::QueuedConnection);
+       },
+       [this] { ApplyLanguage(); },
+       [this] {
+         SetReportRateChanged(true);
+         SetSettingsModified(true);
+       }},
+      this);
+  connect(BSBTNOPTIONS, &QPushButton::clicked, FProgramOptions, &TProgramOptions::BSBTNOPTIONSClick);
+}
+
 void TqvGMConfigMain::ConnectProgress() {
   FProgress.OnChanged = [this] { TimerProcessChanged(); };
   FProgress.ProcessMessages = [] { QCoreApplication::processEvents(); };
@@ -471,6 +488,7 @@ void TqvGMConfigMain::FormCreate() {
   SelectPage(0);
   CopyWorkingSettings();
   RefreshAllPages();
+  FProgramOptions->RefreshOptionsMenu();
   SelectStoredLanguageInChooser();
   SelectProfile(DM.FAllProfileSettingInfo.ReservedData.IntegerData[kSlotMode1Profile]);
   LoadCursors();
@@ -478,6 +496,7 @@ void TqvGMConfigMain::FormCreate() {
 }
 
 void TqvGMConfigMain::FillLanguageChooser() {
+  const QSignalBlocker filling(PopupBoxLanguage);  // filling is no choice of the user's
   PopupBoxLanguage->clear();
   for (const TLanguageResource& resource : FLanguage->Resources().languages)
     PopupBoxLanguage->addItem(QString::fromStdString(FLanguage->GetLanguageLongNameByLangID(resource.name)));

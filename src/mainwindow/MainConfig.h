@@ -37,6 +37,7 @@ class QStackedWidget;
 namespace q9 {
 
 class BlockingDispatcher;
+class TProgramOptions;
 class TReportRateOptions;
 class TSensitivityPage;
 class TuiMenuExPopup;
@@ -130,6 +131,8 @@ class TqvGMConfigMain : public QWidget {
   TuiMenuEx& uiMenuEx1() { return FMenuButtons; }
   TuiMenuEx& uiMenuExOptions() { return FMenuOptions; }
   TuiMenuEx& uiMenuExMouseMemorySetting() { return FMenuMemory; }
+  TuiMenuExPopup& uiMenuExOptionsPopup() { return *FMenuOptionsPopup; }
+  TProgramOptions& ProgramOptions() { return *FProgramOptions; }
 
  protected:
   void showEvent(QShowEvent* event) override;
@@ -147,6 +150,7 @@ class TqvGMConfigMain : public QWidget {
   void BuildProfileBar();
   void BuildBottomBar();
   void BuildCommands();
+  void BuildProgramOptions();
   void ConnectDevice();
   void ConnectProgress();
   void ListenForMessages();
@@ -189,6 +193,7 @@ class TqvGMConfigMain : public QWidget {
   std::array<QPushButton*, 10> FConfigButtonSet{};
   TSensitivityPage* FSensitivityPage = nullptr;
   TReportRateOptions* FReportRateOptions = nullptr;
+  TProgramOptions* FProgramOptions = nullptr;  ///< options menu, language chooser, options window
 
   std::unique_ptr<BlockingDispatcher> FMessageDispatcher;
   std::unique_ptr<TuiLanguage> FLanguage;
