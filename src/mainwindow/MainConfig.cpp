@@ -22,6 +22,7 @@
 
 #include "device/DeviceConfig.h"
 #include "device/IniFile.h"
+#include "gui/EventLoopPause.h"
 #include "gui/QtScheduler.h"
 #include "gui/Skin.h"
 #include "gui/SkinPalette.h"
@@ -620,10 +621,7 @@ void TqvGMConfigMain::Pause(int milliseconds) {
     services_.pause(milliseconds);
     return;
   }
-  QCoreApplication::processEvents();
-  QEventLoop loop;
-  QTimer::singleShot(milliseconds, &loop, &QEventLoop::quit);
-  loop.exec();
+  RunEventsFor(milliseconds);
 }
 
 ApplyHooks TqvGMConfigMain::MakeApplyHooks() {
