@@ -37,7 +37,7 @@ void CollectUnnamed(QAccessibleInterface* node, QStringList& unnamed, int depth 
   for (int i = 0; i < node->childCount(); ++i) CollectUnnamed(node->child(i), unnamed, depth + 1);
 }
 
-/// With Q9_SCREENSHOT_DIR set (the screenshots of docs/ are taken so), saves what `widget` shows.
+/// With Q9_SCREENSHOT_DIR set (the screenshots of docs/ are taken so), saves `picture` there as NAME.png.
 void SaveScreenshotIfAsked(const QPixmap& picture, const QString& name) {
   const QString folder = qEnvironmentVariable("Q9_SCREENSHOT_DIR");
   if (folder.isEmpty()) return;
