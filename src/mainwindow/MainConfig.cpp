@@ -22,6 +22,7 @@
 
 #include "device/DeviceConfig.h"
 #include "device/IniFile.h"
+#include "gui/EventLoopPause.h"
 #include "gui/QtScheduler.h"
 #include "gui/Skin.h"
 #include "gui/SkinPalette.h"
@@ -29,6 +30,7 @@
 #include "gui/uiMenuExPopup.h"
 #include "mainwindow/LightPage.h"
 #include "mainwindow/MouseSettingsPanel.h"
+#include "mainwindow/ProgramOptions.h"
 #include "mainwindow/ReportRateOptions.h"
 #include "mainwindow/SensitivityPage.h"
 #include "mainwindow/showdialog.h"
@@ -196,6 +198,7 @@ TqvGMConfigMain::TqvGMConfigMain(MainWindowServices services, QWidget* parent)
   FMenuButtonsPopup = std::make_unique<TuiMenuExPopup>(FMenuButtons, this, translate);
   FMenuOptionsPopup = std::make_unique<TuiMenuExPopup>(FMenuOptions, this, translate);
   FMenuMemoryPopup = std::make_unique<TuiMenuExPopup>(FMenuMemory, this, translate);
+  BuildProgramOptions();
   RegisterFormWidgets(*FLanguage, this);
   // The buttons that show only a picture are read out by what their tool tips say.
   NameIconButtons(*FLanguage);
@@ -463,6 +466,21 @@ void TqvGMConfigMain::BuildCommands() {
     FCommandSetting.Commands().Add(name).OnExecute = [this, handler](TuiGetSet, void*, std::uint32_t) { (this->*handler)(); };
 }
 
+void TqvGMConfigMain::BuildProgramOptions() {
+  FProgramOptions = new TProgramOptions(
+      {DM, *FLanguage, FMenuOptions, PopupBoxLanguage, services_.messaging, this,
+       [this](const WindowMessage& message) {
+         QMetaObject::invokeMethod(this, [this, message] { HandleWindowMessage(message); }, Qt::QueuedConnection);
+       },
+       [this] { ApplyLanguage(); },
+       [this] {
+         SetReportRateChanged(true);
+         SetSettingsModified(true);
+       }},
+      this);
+  connect(BSBTNOPTIONS, &QPushButton::clicked, FProgramOptions, &TProgramOptions::BSBTNOPTIONSClick);
+}
+
 void TqvGMConfigMain::ConnectProgress() {
   FProgress.OnChanged = [this] { TimerProcessChanged(); };
   FProgress.ProcessMessages = [] { QCoreApplication::processEvents(); };
@@ -495,6 +513,7 @@ void TqvGMConfigMain::FormCreate() {
   SelectPage(0);
   CopyWorkingSettings();
   RefreshAllPages();
+  FProgramOptions->RefreshOptionsMenu();
   SelectStoredLanguageInChooser();
   SelectProfile(DM.FAllProfileSettingInfo.ReservedData.IntegerData[kSlotMode1Profile]);
   LoadCursors();
@@ -502,6 +521,7 @@ void TqvGMConfigMain::FormCreate() {
 }
 
 void TqvGMConfigMain::FillLanguageChooser() {
+  const QSignalBlocker filling(PopupBoxLanguage);  // filling is no choice of the user's
   PopupBoxLanguage->clear();
   for (const TLanguageResource& resource : FLanguage->Resources().languages)
     PopupBoxLanguage->addItem(QString::fromStdString(FLanguage->GetLanguageLongNameByLangID(resource.name)));
@@ -626,10 +646,7 @@ void TqvGMConfigMain::Pause(int milliseconds) {
     services_.pause(milliseconds);
     return;
   }
-  QCoreApplication::processEvents();
-  QEventLoop loop;
-  QTimer::singleShot(milliseconds, &loop, &QEventLoop::quit);
-  loop.exec();
+  RunEventsFor(milliseconds);
 }
 
 ApplyHooks TqvGMConfigMain::MakeApplyHooks() {

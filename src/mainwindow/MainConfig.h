@@ -37,6 +37,7 @@ class QStackedWidget;
 namespace q9 {
 
 class BlockingDispatcher;
+class TProgramOptions;
 class TReportRateOptions;
 class TSensitivityPage;
 class TuiMenuExPopup;
@@ -132,6 +133,8 @@ class TqvGMConfigMain : public QWidget {
   TuiMenuEx& uiMenuEx1() { return FMenuButtons; }
   TuiMenuEx& uiMenuExOptions() { return FMenuOptions; }
   TuiMenuEx& uiMenuExMouseMemorySetting() { return FMenuMemory; }
+  TuiMenuExPopup& uiMenuExOptionsPopup() { return *FMenuOptionsPopup; }
+  TProgramOptions& ProgramOptions() { return *FProgramOptions; }
 
  protected:
   void showEvent(QShowEvent* event) override;
@@ -151,6 +154,7 @@ class TqvGMConfigMain : public QWidget {
   void BuildProfileBar();
   void BuildBottomBar();
   void BuildCommands();
+  void BuildProgramOptions();
   void ConnectDevice();
   void ConnectProgress();
   void ListenForMessages();
@@ -193,6 +197,7 @@ class TqvGMConfigMain : public QWidget {
   TSensitivityPage* FSensitivityPage = nullptr;
   TReportRateOptions* FReportRateOptions = nullptr;
   TMouseSettingsPanel* FMouseSettingsPanel = nullptr;
+  TProgramOptions* FProgramOptions = nullptr;  ///< options menu, language chooser, options window
 
   std::unique_ptr<BlockingDispatcher> FMessageDispatcher;
   std::unique_ptr<TuiLanguage> FLanguage;
