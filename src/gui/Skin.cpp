@@ -787,8 +787,9 @@ quint32 Dword(const QByteArray& bytes, qsizetype at) { return qFromLittleEndian<
 
 std::optional<QCursor> LoadCursorFile(const QString& path) {
   QFile file(path);
-  if (!file.open(QIODevice::ReadOnly)) return std::nullopt;
-  QByteArray bytes = file.read(kMaxCursorFileSize + 1);
+  if (!file.open(QIODevice::ReadOnly) || file.size() > kMaxCursorFileSize) return std::nullopt;
+  // Reading up to the limit would reserve the whole limit for a file of a few kilobytes.
+  QByteArray bytes = file.read(file.size() + 1);
   if (bytes.size() > kMaxCursorFileSize || bytes.size() < kDirectorySize + kEntrySize) return std::nullopt;
 
   // Directory: reserved 0, type 2 (cursor), image count; then one 16-byte entry per image, whose
