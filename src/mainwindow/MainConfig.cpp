@@ -28,6 +28,7 @@
 #include "gui/uiLanguageWidgets.h"
 #include "gui/uiMenuExPopup.h"
 #include "mainwindow/LightPage.h"
+#include "mainwindow/ProfileBar.h"
 #include "mainwindow/ReportRateOptions.h"
 #include "mainwindow/SensitivityPage.h"
 #include "mainwindow/showdialog.h"
@@ -195,6 +196,7 @@ TqvGMConfigMain::TqvGMConfigMain(MainWindowServices services, QWidget* parent)
   FMenuButtonsPopup = std::make_unique<TuiMenuExPopup>(FMenuButtons, this, translate);
   FMenuOptionsPopup = std::make_unique<TuiMenuExPopup>(FMenuOptions, this, translate);
   FMenuMemoryPopup = std::make_unique<TuiMenuExPopup>(FMenuMemory, this, translate);
+  BuildProfileLogic();
   RegisterFormWidgets(*FLanguage, this);
   MessageDialogCreated = [this](QWidget* dialog) { RegisterFormWidgets(*FLanguage, dialog); };
 
@@ -424,6 +426,22 @@ void TqvGMConfigMain::BuildBottomBar() {
   connect(BSBTNOK, &QPushButton::clicked, this, [this] { BSBTNOKClick(); });
 }
 
+void TqvGMConfigMain::BuildProfileLogic() {
+  FProfileBar = new TProfileBar({DM, *FChannel, *FLanguage, FState, FMenuMemory, *FMenuMemoryPopup,
+                                 [this](int profile) { SelectProfile(profile); },
+                                 [this](int milliseconds) { Pause(milliseconds); },
+                                 [this] {
+                                   CopyWorkingSettings();
+                                   RefreshAllPages();
+                                 },
+                                 [this](const QString& title, const QString& text) {
+                                   ShowMessageDialog(title, text, 0, this);
+                                 }},
+                                *this, kTopBarRect.y());
+}
+
+int TqvGMConfigMain::SelectedMode() const { return FProfileBar->SelectedMode(); }
+
 void TqvGMConfigMain::BuildCommands() {
   using Handler = void (TqvGMConfigMain::*)();
   static constexpr std::array<std::pair<const char*, Handler>, 7> kCommands{{
@@ -472,6 +490,8 @@ void TqvGMConfigMain::FormCreate() {
   CopyWorkingSettings();
   RefreshAllPages();
   SelectStoredLanguageInChooser();
+  const auto& locations = DM.FAllProfileSettingInfo.ReservedData.IntegerData;
+  FProfileBar->SetModeProfiles(locations[kSlotMode1Profile], locations[kSlotMode2Profile], false);
   SelectProfile(DM.FAllProfileSettingInfo.ReservedData.IntegerData[kSlotMode1Profile]);
   LoadCursors();
   FState.SettingsModified = false;
@@ -556,7 +576,13 @@ void TqvGMConfigMain::UpdateTitleAndLayout() {
   PopupBoxLanguage->setFixedWidth(QFontMetrics(PopupBoxLanguage->font()).horizontalAdvance(shown) + 30);
 }
 
-void TqvGMConfigMain::RefreshAllPages() { FCommandSetting.SetData(&DM, sizeof DM); }
+void TqvGMConfigMain::RefreshAllPages() {
+  // Showing a profile is no edit: a control's change handler that the refresh sets off must not
+  // leave the settings marked modified.
+  const bool modified = FState.SettingsModified;
+  FCommandSetting.SetData(&DM, sizeof DM);
+  FState.SettingsModified = modified;
+}
 
 int TqvGMConfigMain::CurrentPage() const { return TabControlMain->currentIndex(); }
 

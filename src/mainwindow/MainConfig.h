@@ -37,6 +37,7 @@ class QStackedWidget;
 namespace q9 {
 
 class BlockingDispatcher;
+class TProfileBar;
 class TReportRateOptions;
 class TSensitivityPage;
 class TuiMenuExPopup;
@@ -100,7 +101,7 @@ class TqvGMConfigMain : public QWidget {
   void SetReportRateChanged(bool value) { FState.ReportRateChanged = value; }
   bool MouseParamsChanged() const { return FState.MouseParamsChanged; }
   const ApplyState& State() const { return FState; }
-  int SelectedMode() const { return FSelectedMode; }
+  int SelectedMode() const;
   int CurrentPage() const;
 
   void SelectPage(int pageIndex);
@@ -126,6 +127,7 @@ class TqvGMConfigMain : public QWidget {
   TuiCommandSetting& uiCommandSetting1() { return FCommandSetting; }
   TuiSTDCommand& uiSTDCommand1() { return *FChannel; }
   TLightPage& LightPage() { return *FLightPage; }
+  TProfileBar& ProfileBar() { return *FProfileBar; }
   ApplyProgress& Progress() { return FProgress; }
   TuiMenuEx& uiMenuEx1() { return FMenuButtons; }
   TuiMenuEx& uiMenuExOptions() { return FMenuOptions; }
@@ -146,6 +148,7 @@ class TqvGMConfigMain : public QWidget {
   void OpenAddressOf(const QLabel* label);
   void BuildProfileBar();
   void BuildBottomBar();
+  void BuildProfileLogic();
   void BuildCommands();
   void ConnectDevice();
   void ConnectProgress();
@@ -182,13 +185,13 @@ class TqvGMConfigMain : public QWidget {
   MainWindowServices services_;
   TDM& DM;
   ApplyState FState;
-  int FSelectedMode = 0;
   int FPlaceButtonTag = 0;
   int FCurrentMacro = -1;
   bool FCenterDoubleClickArea = false;
   std::array<QPushButton*, 10> FConfigButtonSet{};
   TSensitivityPage* FSensitivityPage = nullptr;
   TReportRateOptions* FReportRateOptions = nullptr;
+  TProfileBar* FProfileBar = nullptr;  ///< profile buttons, modes, profile files, restore
 
   std::unique_ptr<BlockingDispatcher> FMessageDispatcher;
   std::unique_ptr<TuiLanguage> FLanguage;
