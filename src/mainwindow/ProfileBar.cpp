@@ -103,6 +103,19 @@ void TProfileBar::ConnectButtons(QWidget& window) {
           [this] { BSBTNSAVEPROFILEClick(); });
   connect(Child<QPushButton>(window, QStringLiteral("BSBTNRESTORE")), &QPushButton::clicked, this,
           [this] { BSBTNRESTOREClick(); });
+  FollowReadingOrderWithTab(window);
+}
+
+// Tab goes through the bars as they read: the file buttons, the five profiles, then the modes.
+void TProfileBar::FollowReadingOrderWithTab(QWidget& window) {
+  QWidget* previous = nullptr;
+  for (const char* name : {"BSBTNLOADPROFILE", "BSBTNSAVEPROFILE", "BSBTNRESTORE", "BSBTNPROFILE1", "BSBTNPROFILE2",
+                           "BSBTNPROFILE3", "BSBTNPROFILE4", "BSBTNPROFILE5", "BTNMODE1", "BTNMODE2"}) {
+    auto* button = Child<QPushButton>(window, QLatin1String(name));
+    button->setFocusPolicy(Qt::StrongFocus);
+    if (previous) QWidget::setTabOrder(previous, button);
+    previous = button;
+  }
 }
 
 void TProfileBar::FillMemoryMenu() {

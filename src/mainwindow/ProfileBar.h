@@ -89,6 +89,7 @@ class TProfileBar final : public QObject {
  private:
   void FillMemoryMenu();
   void ConnectButtons(QWidget& window);
+  void FollowReadingOrderWithTab(QWidget& window);
   /// The profile a memory location holds; a stored value outside 0..4 becomes the location's own
   /// default (0 for Mode1, 1 for Mode2) and is stored so.
   int ProfileOfLocation(int mode);

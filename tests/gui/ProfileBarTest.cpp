@@ -79,6 +79,7 @@ class ProfileBarTest : public QObject, protected test::WindowTestBench {
   void savingRightAfterAChangeWritesTheChangedValues();
   void aCancelledDialogDoesNothing();
   void everyControlHasANameInTheCurrentLanguage();
+  void tabFollowsTheBarsAndSpacePressesAButton();
 
  private:
   template <class T>
@@ -446,6 +447,33 @@ void ProfileBarTest::everyControlHasANameInTheCurrentLanguage() {
   QCOMPARE(question.findChild<QPushButton*>("BtnRestoreNo")->text().toStdString(), Translated("0804", "No"));
   QCOMPARE(question.focusWidget(), question.findChild<QPushButton*>("BtnRestoreYes"));
   question.Answer(false);
+}
+
+void ProfileBarTest::tabFollowsTheBarsAndSpacePressesAButton() {
+  TqvGMConfigMain& window = OpenWindow(0);
+  window.show();
+  QVERIFY(QTest::qWaitForWindowActive(&window));
+  Find<QPushButton>("BSBTNLOADPROFILE")->setFocus();
+  auto tab = [] {
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    return QApplication::focusWidget()->objectName();
+  };
+  QCOMPARE(tab(), QString("BSBTNSAVEPROFILE"));
+  QCOMPARE(tab(), QString("BSBTNRESTORE"));
+  // Like a group of radios: Tab reaches the pressed profile, the arrows choose within the five.
+  QCOMPARE(tab(), QString("BSBTNPROFILE1"));
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Right);
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Right);
+  QCOMPARE(QApplication::focusWidget()->objectName(), QString("BSBTNPROFILE3"));
+  QCOMPARE(dm_->FProfileIndex, 2);
+  QCOMPARE(tab(), QString("BTNMODE1"));
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Right);
+  QCOMPARE(QApplication::focusWidget()->objectName(), QString("BTNMODE2"));
+  QCOMPARE(window.SelectedMode(), 1);
+  // Space presses the focused button: Mode2 again keeps its profile (Mode2 holds profile 2 by default).
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+  QCOMPARE(window.SelectedMode(), 1);
+  QCOMPARE(dm_->FProfileIndex, 1);
 }
 
 QTEST_MAIN(ProfileBarTest)
