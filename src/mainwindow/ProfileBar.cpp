@@ -76,7 +76,9 @@ TProfileBar::TProfileBar(ProfileBarServices services, QWidget& window, int quest
   });
 }
 
-TProfileBar::~TProfileBar() { services_.memoryMenu.OnItemsClick = nullptr; }
+// The menu, its popup and the language are members of the window and go before the bar (a child
+// object, freed by the window's base): nothing calls into the bar after that.
+TProfileBar::~TProfileBar() = default;
 
 QString TProfileBar::Tr(const char* text) const { return QString::fromStdString(services_.language.Translate(text)); }
 
