@@ -31,6 +31,7 @@
 #include "mainwindow/LightPage.h"
 #include "mainwindow/MouseSettingsPanel.h"
 #include "mainwindow/ProgramOptions.h"
+#include "mainwindow/ProfileBar.h"
 #include "mainwindow/ReportRateOptions.h"
 #include "mainwindow/SensitivityPage.h"
 #include "mainwindow/showdialog.h"
@@ -199,6 +200,7 @@ TqvGMConfigMain::TqvGMConfigMain(MainWindowServices services, QWidget* parent)
   FMenuOptionsPopup = std::make_unique<TuiMenuExPopup>(FMenuOptions, this, translate);
   FMenuMemoryPopup = std::make_unique<TuiMenuExPopup>(FMenuMemory, this, translate);
   BuildProgramOptions();
+  BuildProfileLogic();
   RegisterFormWidgets(*FLanguage, this);
   // The buttons that show only a picture are read out by what their tool tips say.
   NameIconButtons(*FLanguage);
@@ -451,6 +453,22 @@ void TqvGMConfigMain::BuildBottomBar() {
   connect(BSBTNOK, &QPushButton::clicked, this, [this] { BSBTNOKClick(); });
 }
 
+void TqvGMConfigMain::BuildProfileLogic() {
+  FProfileBar = new TProfileBar({DM, *FChannel, *FLanguage, FState, FMenuMemory, *FMenuMemoryPopup,
+                                 [this](int profile) { SelectProfile(profile); },
+                                 [this](int milliseconds) { Pause(milliseconds); },
+                                 [this] {
+                                   CopyWorkingSettings();
+                                   RefreshAllPages();
+                                 },
+                                 [this](const QString& title, const QString& text) {
+                                   ShowMessageDialog(title, text, 0, this);
+                                 }},
+                                *this, kTopBarRect.y());
+}
+
+int TqvGMConfigMain::SelectedMode() const { return FProfileBar->SelectedMode(); }
+
 void TqvGMConfigMain::BuildCommands() {
   using Handler = void (TqvGMConfigMain::*)();
   static constexpr std::array<std::pair<const char*, Handler>, 7> kCommands{{
@@ -515,6 +533,8 @@ void TqvGMConfigMain::FormCreate() {
   RefreshAllPages();
   FProgramOptions->RefreshOptionsMenu();
   SelectStoredLanguageInChooser();
+  const auto& locations = DM.FAllProfileSettingInfo.ReservedData.IntegerData;
+  FProfileBar->SetModeProfiles(locations[kSlotMode1Profile], locations[kSlotMode2Profile], false);
   SelectProfile(DM.FAllProfileSettingInfo.ReservedData.IntegerData[kSlotMode1Profile]);
   LoadCursors();
   FState.SettingsModified = false;
@@ -601,7 +621,13 @@ void TqvGMConfigMain::UpdateTitleAndLayout() {
   PopupBoxLanguage->setFixedWidth(QFontMetrics(PopupBoxLanguage->font()).horizontalAdvance(shown) + 30);
 }
 
-void TqvGMConfigMain::RefreshAllPages() { FCommandSetting.SetData(&DM, sizeof DM); }
+void TqvGMConfigMain::RefreshAllPages() {
+  // Showing a profile is no edit: a control's change handler that the refresh sets off must not
+  // leave the settings marked modified.
+  const bool modified = FState.SettingsModified;
+  FCommandSetting.SetData(&DM, sizeof DM);
+  FState.SettingsModified = modified;
+}
 
 int TqvGMConfigMain::CurrentPage() const { return TabControlMain->currentIndex(); }
 

@@ -38,6 +38,7 @@ namespace q9 {
 
 class BlockingDispatcher;
 class TProgramOptions;
+class TProfileBar;
 class TReportRateOptions;
 class TSensitivityPage;
 class TuiMenuExPopup;
@@ -103,7 +104,7 @@ class TqvGMConfigMain : public QWidget {
   bool MouseParamsChanged() const { return FState.MouseParamsChanged; }
   void SetMouseParamsChanged(bool value) { FState.MouseParamsChanged = value; }
   const ApplyState& State() const { return FState; }
-  int SelectedMode() const { return FSelectedMode; }
+  int SelectedMode() const;
   int CurrentPage() const;
 
   void SelectPage(int pageIndex);
@@ -129,6 +130,7 @@ class TqvGMConfigMain : public QWidget {
   TuiCommandSetting& uiCommandSetting1() { return FCommandSetting; }
   TuiSTDCommand& uiSTDCommand1() { return *FChannel; }
   TLightPage& LightPage() { return *FLightPage; }
+  TProfileBar& ProfileBar() { return *FProfileBar; }
   ApplyProgress& Progress() { return FProgress; }
   TuiMenuEx& uiMenuEx1() { return FMenuButtons; }
   TuiMenuEx& uiMenuExOptions() { return FMenuOptions; }
@@ -153,6 +155,7 @@ class TqvGMConfigMain : public QWidget {
   void NameIconButtons(const TuiLanguage& language);
   void BuildProfileBar();
   void BuildBottomBar();
+  void BuildProfileLogic();
   void BuildCommands();
   void BuildProgramOptions();
   void ConnectDevice();
@@ -190,7 +193,6 @@ class TqvGMConfigMain : public QWidget {
   MainWindowServices services_;
   TDM& DM;
   ApplyState FState;
-  int FSelectedMode = 0;
   int FPlaceButtonTag = 0;
   int FCurrentMacro = -1;
   std::array<QPushButton*, 10> FConfigButtonSet{};
@@ -198,6 +200,7 @@ class TqvGMConfigMain : public QWidget {
   TReportRateOptions* FReportRateOptions = nullptr;
   TMouseSettingsPanel* FMouseSettingsPanel = nullptr;
   TProgramOptions* FProgramOptions = nullptr;  ///< options menu, language chooser, options window
+  TProfileBar* FProfileBar = nullptr;  ///< profile buttons, modes, profile files, restore
 
   std::unique_ptr<BlockingDispatcher> FMessageDispatcher;
   std::unique_ptr<TuiLanguage> FLanguage;
