@@ -153,7 +153,10 @@ void TProfileBar::BSBTNPROFILE1Click(int tag) {
   services_.selectProfile(tag);
   // The profile becomes the one of the selected memory location, in memory until the next save.
   auto& locations = services_.DM.FAllProfileSettingInfo.ReservedData.IntegerData;
-  locations[FSelectedMode == 0 ? kSlotMode1Profile : kSlotMode2Profile] = tag;
+  auto& slot = locations[FSelectedMode == 0 ? kSlotMode1Profile : kSlotMode2Profile];
+  // Not saved yet: closing the window asks before the choice is dropped.
+  if (slot != tag) services_.state.SettingsModified = true;
+  slot = tag;
 }
 
 void TProfileBar::BTNMODE1Click(int tag) {
@@ -215,6 +218,8 @@ void TProfileBar::BSBTNLOADPROFILEClick() {
   const bool loaded = ImportCurrentProfile(services_.DM, file.toStdString(), error);
   // A .GPX load that failed still refilled the working set (with group 0) from the unchanged profile.
   services_.reloadPages();
+  // The loaded profile is in memory only until the next save: closing asks before dropping it.
+  if (loaded) services_.state.SettingsModified = true;
   if (!loaded) services_.showMessage(Tr(kWarningTitle), Tr(kLoadFailed) + QLatin1Char('\n') + QString::fromStdString(error));
 }
 
@@ -235,6 +240,7 @@ void TProfileBar::RestoreAnswered(bool yes) {
   services_.DM.RestoreCurrentProfileInfoToDefault();
   services_.reloadPages();
   services_.state.ReportRateChanged = true;
+  services_.state.SettingsModified = true;  // as a load: in memory until the next save
 }
 
 }  // namespace q9

@@ -46,7 +46,7 @@ struct ProfileBarServices {
   TDM& DM;
   TuiSTDCommand& channel;
   TuiLanguage& language;
-  ApplyState& state;  ///< the device mode and ReportRateChanged
+  ApplyState& state;  ///< the device mode, ReportRateChanged and SettingsModified
   TuiMenuEx& memoryMenu;
   TuiMenuExPopup& memoryMenuPopup;
   /// The window's SelectProfile.

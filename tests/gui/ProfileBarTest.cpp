@@ -133,9 +133,13 @@ void ProfileBarTest::aProfileButtonMakesItTheProfileOfTheSelectedLocationOnly() 
   QCOMPARE(window.SelectedMode(), 1);
   QCOMPARE(dm_->FProfileIndex, 1);
 
+  window.SetSettingsModified(false);
+  Click("BSBTNPROFILE2");  // the profile Mode2 holds already: nothing to save
+  QVERIFY(!window.SettingsModified());
   Click("BSBTNPROFILE4");
   QCOMPARE(dm_->FProfileIndex, 3);
   QCOMPARE(Locations()[kSlotMode2Profile], 3);
+  QVERIFY(window.SettingsModified());  // closing asks before the new choice is dropped
   QCOMPARE(Locations()[kSlotMode1Profile], 0);
   QVERIFY(Find<QPushButton>("BSBTNPROFILE4")->isChecked());
   QVERIFY(!Find<QPushButton>("BSBTNPROFILE1")->isChecked());
@@ -283,7 +287,8 @@ void ProfileBarTest::restoreAnsweredYesResetsAndEveryPageShowsIt() {
   QCOMPARE(dm_->FCurrentMouseSettingInfo.LEDConfig.R, factory.light[0]);
   QCOMPARE(dm_->FButtonConfigIndex, 0);
   QVERIFY(window.ReportRateChanged());
-  QVERIFY(!window.SettingsModified());
+  // The reset profile is not saved yet: closing asks first.
+  QVERIFY(window.SettingsModified());
 }
 
 void ProfileBarTest::theQuestionDisablesTheRestOfTheWindow() {
@@ -326,7 +331,9 @@ void ProfileBarTest::loadingAGpxOrJsonFileRefreshesEveryPage() {
            (std::array<std::uint8_t, 4>{12, 34, 56, 1}));
   QCOMPARE(dm_->FButtonConfigIndex, 0);
   QCOMPARE(dm_->FProfileIndex, 0);
-  QVERIFY(!window.SettingsModified());
+  // The loaded profile is not saved yet: closing asks first.
+  QVERIFY(window.SettingsModified());
+  window.SetSettingsModified(false);
 
   // The same profile with another colour in its readable form.
   std::vector<std::uint8_t> other = changed;
@@ -343,7 +350,7 @@ void ProfileBarTest::loadingAGpxOrJsonFileRefreshesEveryPage() {
   QCOMPARE(window.LightPage().WorkingCopy()[0], std::uint8_t(99));
   QCOMPARE(Find<QSlider>("TrackCPI2X")->value(), 1);
   QCOMPARE(dm_->ProfileComponent(0).Stream(), other);
-  QVERIFY(!window.SettingsModified());
+  QVERIFY(window.SettingsModified());
 }
 
 void ProfileBarTest::aBrokenFileShowsOneTranslatedErrorAndChangesNothing() {
