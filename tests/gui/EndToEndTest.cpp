@@ -28,13 +28,6 @@ class EndToEndTest : public QObject, protected test::WindowTestBench {
   void okWithTheMouseClosesOnceTheProgressHasEnded();
 
  private:
-  template <class T>
-  T* Find(const char* name) {
-    T* widget = window_->findChild<T*>(QString::fromLatin1(name));
-    if (!widget) qFatal("no widget %s", name);
-    return widget;
-  }
-  void Click(const char* name) { QTest::mouseClick(Find<QPushButton>(name), Qt::LeftButton); }
   void ClickRadio(const char* name) {
     auto* radio = Find<QRadioButton>(name);
     QTest::mouseClick(radio, Qt::LeftButton, {}, QPoint(8, radio->height() / 2));

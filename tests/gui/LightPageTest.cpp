@@ -8,8 +8,8 @@
 #include <filesystem>
 #include <map>
 
-#include "SimulatedMouse.h"
 #include "AccessibilityWalk.h"
+#include "SimulatedMouse.h"
 #include "WindowTestBench.h"
 #include "lang/LanguageFile.h"
 #include "mainwindow/LightPage.h"
@@ -47,12 +47,6 @@ class LightPageTest : public QObject, protected test::WindowTestBench {
 
  private:
   TqvGMConfigMain& MakeWindow();
-  template <class T>
-  T* Find(const char* name) {
-    T* widget = window_->findChild<T*>(QString::fromLatin1(name));
-    if (!widget) qFatal("no widget %s", name);
-    return widget;
-  }
   TLEDCONFIG& Stored() { return dm_->FCurrentMouseSettingInfo.LEDConfig; }
   /// Clicks a radio on its indicator (a click beside its caption does not count).
   void ClickRadio(const char* name) {

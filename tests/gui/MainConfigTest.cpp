@@ -17,6 +17,8 @@
 #include <thread>
 #include <fstream>
 
+#include "DialogAnswerer.h"
+#include "ShippedTranslations.h"
 #include "SimulatedMouse.h"
 #include "lang/LanguageFile.h"
 #include "mainwindow/MainConfig.h"
@@ -30,46 +32,8 @@
 #include "storage/StoredLayout.h"
 
 using namespace q9;
-
-namespace {
-
-/// Answers the message dialogs that appear with buttons in turn (the last one for every later
-/// dialog), and keeps the texts they showed.
-class DialogAnswerer : public QObject {
- public:
-  explicit DialogAnswerer(std::vector<const char*> buttons) : buttons_(std::move(buttons)) {
-    timer_.setInterval(5);
-    connect(&timer_, &QTimer::timeout, this, &DialogAnswerer::Answer);
-    timer_.start();
-  }
-  QStringList texts;
-
- private:
-  void Answer() {
-    for (QWidget* widget : QApplication::topLevelWidgets()) {
-      auto* dialog = qobject_cast<QDialog*>(widget);
-      if (!dialog || !dialog->isVisible()) continue;
-      const char* name = buttons_[std::min<std::size_t>(static_cast<std::size_t>(texts.size()), buttons_.size() - 1)];
-      auto* button = dialog->findChild<QPushButton*>(name);
-      if (!button) continue;
-      texts << dialog->findChild<QLabel*>("LabelText")->text();
-      QTest::mouseClick(button, Qt::LeftButton);
-      return;
-    }
-  }
-  QTimer timer_;
-  std::vector<const char*> buttons_;
-};
-
-std::string Translated(const std::string& languageShortID, const std::string& text) {
-  LanguageResources resources;
-  std::string error;
-  if (!LoadLanguageFile(std::filesystem::path(Q9_SOURCE_DATA) / "ui.local", resources, error)) return {};
-  const int index = GetLanguageIndexByShortID(resources, languageShortID);
-  return index < 0 ? std::string() : TranslateText(&resources.languages[static_cast<std::size_t>(index)], text);
-}
-
-}  // namespace
+using test::Translated;
+using test::DialogAnswerer;
 
 class MainConfigTest : public QObject {
   Q_OBJECT

@@ -12,6 +12,7 @@
 #include <QSlider>
 #include <QtTest>
 
+#include "AccessibilityWalk.h"
 #include "WindowTestBench.h"
 #include "gui/Skin.h"
 #include "mainwindow/MainConfig.h"
@@ -22,18 +23,6 @@ using Call = FakeSystemMouseSettings::Call;
 
 namespace {
 
-void CollectUnnamed(QAccessibleInterface* node, QStringList& unnamed, int& sliders) {
-  if (!node) return;
-  const QAccessible::Role role = node->role();
-  if ((role == QAccessible::Slider || role == QAccessible::PushButton || role == QAccessible::RadioButton ||
-       role == QAccessible::CheckBox) &&
-      !node->state().invisible) {
-    if (role == QAccessible::Slider) ++sliders;
-    if (node->text(QAccessible::Name).trimmed().isEmpty())
-      unnamed << (node->object() ? node->object()->objectName() : QStringLiteral("(no object)"));
-  }
-  for (int i = 0; i < node->childCount(); ++i) CollectUnnamed(node->child(i), unnamed, sliders);
-}
 
 /// A left press on the picture at a given event time (a double-click's second press included).
 void PressAt(QWidget* picture, std::uint64_t timestamp, QEvent::Type type = QEvent::MouseButtonPress) {
@@ -69,12 +58,6 @@ class MouseSettingsPanelTest : public QObject, protected test::WindowTestBench {
   void everySliderIsNamedInTheCurrentLanguage();
 
  private:
-  template <typename T>
-  T* Find(const char* name) {
-    T* widget = window_->findChild<T*>(QString::fromLatin1(name));
-    if (!widget) qFatal("no widget %s", name);
-    return widget;
-  }
   TMouseSettingInfoEasyShiftEx& Settings() { return dm_->FCurrentMouseSettingInfo; }
   TMouseSettingInfoEasyShiftEx Stored(int profile) {
     TMouseProfileInfoEasyShiftEx stored{};
@@ -407,10 +390,10 @@ void MouseSettingsPanelTest::everySliderIsNamedInTheCurrentLanguage() {
   window.show();
   QVERIFY(QTest::qWaitForWindowExposed(&window));
   auto* panel = Find<TMouseSettingsPanel>("MouseSettingsPanel");
-  QStringList unnamed;
+  test::AccessibilityWalk walk = test::WalkAccessibility(panel);
+  QVERIFY2(walk.unnamed.isEmpty(), qPrintable(walk.unnamed.join(", ")));
   int sliders = 0;
-  CollectUnnamed(QAccessible::queryAccessibleInterface(panel), unnamed, sliders);
-  QVERIFY2(unnamed.isEmpty(), qPrintable(unnamed.join(", ")));
+  for (QSlider* slider : panel->findChildren<QSlider*>()) sliders += slider->isVisible();
   QCOMPARE(sliders, 4);
   QCOMPARE(Find<QSlider>("TrackAccele")->accessibleName(), QString("Acceleration"));
   QCOMPARE(Find<QSlider>("TrackPointSpeed")->accessibleName(), QString("Pointer Speed"));
@@ -429,9 +412,8 @@ void MouseSettingsPanelTest::everySliderIsNamedInTheCurrentLanguage() {
   bool markTranslated = false;
   for (QLabel* label : panel->findChildren<QLabel*>()) markTranslated |= label->text() == QString::fromUtf8("无");
   QVERIFY(markTranslated);
-  unnamed.clear();
-  CollectUnnamed(QAccessible::queryAccessibleInterface(panel), unnamed, sliders);
-  QVERIFY2(unnamed.isEmpty(), qPrintable(unnamed.join(", ")));
+  walk = test::WalkAccessibility(panel);
+  QVERIFY2(walk.unnamed.isEmpty(), qPrintable(walk.unnamed.join(", ")));
 }
 
 QTEST_MAIN(MouseSettingsPanelTest)

@@ -15,6 +15,7 @@
 #include <filesystem>
 #include <functional>
 
+#include "AccessibilityWalk.h"
 #include "WindowTestBench.h"
 #include "gui/Skin.h"
 #include "gui/uiMenuExPopup.h"
@@ -26,16 +27,6 @@ using namespace q9;
 
 namespace {
 
-void CollectUnnamed(QAccessibleInterface* node, QStringList& unnamed, int depth = 0) {
-  if (!node || depth > 20) return;
-  const QAccessible::Role role = node->role();
-  const bool interactive = role == QAccessible::Button || role == QAccessible::RadioButton ||
-                           role == QAccessible::CheckBox || role == QAccessible::ComboBox ||
-                           role == QAccessible::PageTab;
-  if (interactive && node->text(QAccessible::Name).trimmed().isEmpty())
-    unnamed << (node->object() ? node->object()->objectName() : QStringLiteral("?"));
-  for (int i = 0; i < node->childCount(); ++i) CollectUnnamed(node->child(i), unnamed, depth + 1);
-}
 
 /// With Q9_SCREENSHOT_DIR set (the screenshots of docs/ are taken so), saves `picture` there as NAME.png.
 void SaveScreenshotIfAsked(const QPixmap& picture, const QString& name) {
@@ -448,9 +439,8 @@ void OptionsTest::everyControlOfTheOptionsWindowHasAName() {
   window.show();
   WithOptionsForm([&](TOptionsForm& form) {
     QVERIFY(QTest::qWaitForWindowExposed(&form));
-    QStringList unnamed;
-    CollectUnnamed(QAccessible::queryAccessibleInterface(&form), unnamed);
-    QVERIFY2(unnamed.isEmpty(), qPrintable(unnamed.join(", ")));
+    test::AccessibilityWalk walk = test::WalkAccessibility(&form);
+    QVERIFY2(walk.unnamed.isEmpty(), qPrintable(walk.unnamed.join(", ")));
     auto* shortcuts = Find<QComboBox>(&form, "ComboBoxShortCuts");
     if (chinese) {
       SaveScreenshotIfAsked(form.grab(), "options-zh-CN");
@@ -466,9 +456,8 @@ void OptionsTest::everyControlOfTheOptionsWindowHasAName() {
       QCOMPARE(Find<QPushButton>(&form, "BSBTNDEFAULTS")->text(), QString::fromUtf8("默认值"));
       QCOMPARE(form.windowTitle(), QString::fromUtf8("游戏选项"));
     }
-    unnamed.clear();
-    CollectUnnamed(QAccessible::queryAccessibleInterface(&form), unnamed);
-    QVERIFY2(unnamed.isEmpty(), qPrintable(unnamed.join(", ")));
+    walk = test::WalkAccessibility(&form);
+    QVERIFY2(walk.unnamed.isEmpty(), qPrintable(walk.unnamed.join(", ")));
     form.reject();
   });
 }

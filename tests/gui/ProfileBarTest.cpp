@@ -11,8 +11,10 @@
 #include <fstream>
 #include <vector>
 
+#include "AccessibilityWalk.h"
 #include "DialogAnswerer.h"
 #include "ProfileJson.h"
+#include "ShippedTranslations.h"
 #include "WindowTestBench.h"
 #include "gui/uiMenuExPopup.h"
 #include "lang/LanguageFile.h"
@@ -22,6 +24,7 @@
 #include "storage/StoredLayout.h"
 
 using namespace q9;
+using test::Translated;
 
 namespace {
 
@@ -36,23 +39,7 @@ void WriteFile(const std::filesystem::path& path, const std::string& text) {
   std::ofstream(path, std::ios::binary) << text;
 }
 
-std::string Translated(const std::string& languageShortID, const std::string& text) {
-  LanguageResources resources;
-  std::string error;
-  if (!LoadLanguageFile(std::filesystem::path(Q9_SOURCE_DATA) / "ui.local", resources, error)) return {};
-  const int index = GetLanguageIndexByShortID(resources, languageShortID);
-  return index < 0 ? std::string() : TranslateText(&resources.languages[static_cast<std::size_t>(index)], text);
-}
 
-void CollectUnnamed(QAccessibleInterface* node, QStringList& unnamed, int depth = 0) {
-  if (!node || depth > 20) return;
-  const QAccessible::Role role = node->role();
-  const bool interactive = role == QAccessible::Button || role == QAccessible::RadioButton ||
-                           role == QAccessible::CheckBox || role == QAccessible::Slider;
-  if (interactive && node->text(QAccessible::Name).trimmed().isEmpty())
-    unnamed << (node->object() ? node->object()->objectName() : QStringLiteral("?"));
-  for (int i = 0; i < node->childCount(); ++i) CollectUnnamed(node->child(i), unnamed, depth + 1);
-}
 
 }  // namespace
 
@@ -82,13 +69,6 @@ class ProfileBarTest : public QObject, protected test::WindowTestBench {
   void tabFollowsTheBarsAndSpacePressesAButton();
 
  private:
-  template <class T>
-  T* Find(const char* name) {
-    T* widget = window_->findChild<T*>(QString::fromLatin1(name));
-    if (!widget) qFatal("no widget %s", name);
-    return widget;
-  }
-  void Click(const char* name) { QTest::mouseClick(Find<QPushButton>(name), Qt::LeftButton); }
   auto& Locations() { return dm_->FAllProfileSettingInfo.ReservedData.IntegerData; }
   std::uint32_t Frames() const { return mouse_->CurrentState().frames; }
   std::filesystem::path Folder() const { return folder_->path().toStdString(); }
@@ -436,9 +416,8 @@ void ProfileBarTest::everyControlHasANameInTheCurrentLanguage() {
   TqvGMConfigMain& window = OpenWindow(0);
   window.show();
   for (const char* bar : {"ProfileBar", "BottomBar"}) {
-    QStringList unnamed;
-    CollectUnnamed(QAccessible::queryAccessibleInterface(Find<QWidget>(bar)), unnamed);
-    QVERIFY2(unnamed.isEmpty(), qPrintable(unnamed.join(", ")));
+    test::AccessibilityWalk walk = test::WalkAccessibility(Find<QWidget>(bar));
+    QVERIFY2(walk.unnamed.isEmpty(), qPrintable(walk.unnamed.join(", ")));
   }
   QCOMPARE(Find<QPushButton>("BSBTNMODE2")->accessibleName().toStdString(), Translated("0804", "Mode2"));
   QCOMPARE(Find<QPushButton>("BSBTNPROFILE3")->text().toStdString(), Translated("0804", "Profile #3"));
@@ -446,9 +425,8 @@ void ProfileBarTest::everyControlHasANameInTheCurrentLanguage() {
 
   Click("BSBTNRESTORE");
   TRestoreQuestion& question = window.ProfileBar().RestoreQuestion();
-  QStringList unnamed;
-  CollectUnnamed(QAccessible::queryAccessibleInterface(&question), unnamed);
-  QVERIFY2(unnamed.isEmpty(), qPrintable(unnamed.join(", ")));
+  test::AccessibilityWalk walk = test::WalkAccessibility(&question);
+  QVERIFY2(walk.unnamed.isEmpty(), qPrintable(walk.unnamed.join(", ")));
   QCOMPARE(question.accessibleName().toStdString(), Translated("0804", "Restore to default"));
   QCOMPARE(question.findChild<QPushButton*>("BtnRestoreYes")->text().toStdString(), Translated("0804", "Yes"));
   QCOMPARE(question.findChild<QPushButton*>("BtnRestoreNo")->text().toStdString(), Translated("0804", "No"));

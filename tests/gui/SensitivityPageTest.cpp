@@ -12,8 +12,8 @@
 #include <filesystem>
 #include <memory>
 
-#include "SimulatedMouse.h"
 #include "AccessibilityWalk.h"
+#include "SimulatedMouse.h"
 #include "WindowTestBench.h"
 #include "mainwindow/MainConfig.h"
 #include "mainwindow/ReportRateOptions.h"
@@ -48,12 +48,6 @@ class SensitivityPageTest : public QObject, protected test::WindowTestBench {
 
  private:
   TqvGMConfigMain& MakeWindow();
-  template <typename T>
-  T* Find(const char* name) {
-    T* widget = window_->findChild<T*>(QString::fromLatin1(name));
-    if (!widget) qFatal("no widget %s", name);
-    return widget;
-  }
   TMouseSettingInfoEasyShiftEx& Settings() { return dm_->FCurrentMouseSettingInfo; }
 
 };

@@ -3,6 +3,8 @@
 // folder with ui.local and config.ini, a fresh store and data module, and one window at a time.
 
 #include <QCoreApplication>
+#include <QPushButton>
+#include <QtTest>
 #include <QTemporaryDir>
 #include <filesystem>
 #include <memory>
@@ -57,6 +59,15 @@ class WindowTestBench {
     window_->SelectPage(page);
     return *window_;
   }
+
+  /// The window's widget of that object name; the test ends when there is none.
+  template <class T>
+  T* Find(const char* name) {
+    T* widget = window_->findChild<T*>(QString::fromLatin1(name));
+    if (!widget) qFatal("no widget %s", name);
+    return widget;
+  }
+  void Click(const char* name) { QTest::mouseClick(Find<QPushButton>(name), Qt::LeftButton); }
 
   std::unique_ptr<QTemporaryDir> folder_;
   std::unique_ptr<FakeRegistryStore> store_;
