@@ -165,15 +165,21 @@ void TSliderScale::PlaceMarks() {
   const int handle = style->subControlRect(QStyle::CC_Slider, &option, QStyle::SC_SliderHandle, slider_).width();
   // The scale and its slider share a parent; the scale may stand a little left or right of it.
   const int offset = slider_->x() - x();
+  int tallest = 0;
   for (std::size_t i = 0; i < labels_.size(); ++i) {
     const int travel = QStyle::sliderPositionFromValue(option.minimum, option.maximum, values_[i],
                                                        std::max(0, groove.width() - handle));
     const int centre = offset + groove.left() + handle / 2 + travel;
     QLabel* label = labels_[i];
     label->adjustSize();
+    // A translated mark may be drawn from a fallback font that reaches below the label font's line.
+    const QRect drawn = label->fontMetrics().boundingRect(label->text());
+    label->resize(label->width(), std::max(label->height(), drawn.height() + 2));
+    tallest = std::max(tallest, label->height());
     const int left = std::clamp(centre - label->width() / 2, 0, std::max(0, width() - label->width()));
     label->move(left, 0);
   }
+  if (tallest > 0 && tallest != height()) setFixedHeight(tallest);
 }
 
 // ---- Panel ---------------------------------------------------------------------------------------
