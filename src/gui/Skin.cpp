@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QBuffer>
 #include <QFile>
+#include <QIconEngine>
 #include <QImageReader>
 #include <QPainter>
 #include <QPainterPath>
@@ -15,6 +16,7 @@
 #include <array>
 #include <cmath>
 #include <functional>
+#include <memory>
 #include <numbers>
 #include <tuple>
 #include <utility>
@@ -524,21 +526,40 @@ QGroupBox::title {
 QDialog { background: @panel; }
 )sheet";
 
-// The title bar icons: one drawing at several sizes, light when enabled and dim when disabled.
-QIcon DrawnIcon(const std::function<void(QPainter&, qreal side, const QColor&)>& draw) {
-  QIcon icon;
-  for (const int side : {16, 22, 24, 32, 44, 48, 64}) {
-    for (const auto& [mode, colour] : {std::pair{QIcon::Normal, kText}, std::pair{QIcon::Disabled, kTextMuted}}) {
-      QPixmap pixmap(side, side);
-      pixmap.fill(Qt::transparent);
-      QPainter painter(&pixmap);
-      painter.setRenderHint(QPainter::Antialiasing);
-      draw(painter, side, colour);
-      painter.end();
-      icon.addPixmap(pixmap, mode);
-    }
+// An icon drawn at the size it is asked for: no size is drawn before something shows it, and
+// nothing is kept but the drawing itself.
+class DrawnIconEngine final : public QIconEngine {
+ public:
+  using Draw = std::function<void(QPainter&, qreal side, QIcon::Mode)>;
+  explicit DrawnIconEngine(Draw draw) : draw_(std::move(draw)) {}
+
+  void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode, QIcon::State) override {
+    const qreal side = std::min(rect.width(), rect.height());
+    painter->save();
+    painter->setRenderHint(QPainter::Antialiasing);
+    painter->translate(rect.x() + (rect.width() - side) / 2, rect.y() + (rect.height() - side) / 2);
+    draw_(*painter, side, mode);
+    painter->restore();
   }
-  return icon;
+  QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State state) override {
+    QPixmap pixmap(size);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    paint(&painter, QRect(QPoint(), size), mode, state);
+    return pixmap;
+  }
+  QIconEngine* clone() const override { return new DrawnIconEngine(draw_); }
+  QString key() const override { return QStringLiteral("q9drawn"); }
+
+ private:
+  Draw draw_;
+};
+
+// The title bar icons: light when enabled, dim when disabled.
+QIcon DrawnIcon(const std::function<void(QPainter&, qreal side, const QColor&)>& draw) {
+  return QIcon(new DrawnIconEngine([draw](QPainter& painter, qreal side, QIcon::Mode mode) {
+    draw(painter, side, mode == QIcon::Disabled ? kTextMuted : kText);
+  }));
 }
 
 QIcon StrokedIcon(const std::function<QPainterPath(qreal side)>& shape) {
@@ -700,18 +721,10 @@ QString ProgramIconSvg() {
 }
 
 QIcon ProgramIcon() {
-  QSvgRenderer renderer(ProgramIconSvg().toUtf8());
-  QIcon icon;
-  for (const int side : {16, 22, 24, 32, 48, 64, 128, 256}) {
-    QPixmap pixmap(side, side);
-    pixmap.fill(Qt::transparent);
-    QPainter painter(&pixmap);
-    painter.setRenderHint(QPainter::Antialiasing);
-    renderer.render(&painter, QRectF(0, 0, side, side));
-    painter.end();
-    icon.addPixmap(pixmap);
-  }
-  return icon;
+  static const auto renderer = std::make_shared<QSvgRenderer>(ProgramIconSvg().toUtf8());
+  return QIcon(new DrawnIconEngine([](QPainter& painter, qreal side, QIcon::Mode) {
+    renderer->render(&painter, QRectF(0, 0, side, side));
+  }));
 }
 
 void PaintWindowBackground(QPainter& painter, const QRect& rect) {
