@@ -2,6 +2,7 @@
 
 #include "platform/FileRegistryStore.h"
 
+#include <cstdlib>
 #include <stdexcept>
 
 #ifdef _WIN32
@@ -96,7 +97,8 @@ std::unique_ptr<DeviceNotifications> MakeDeviceNotifications(Scheduler& schedule
 std::unique_ptr<SystemMouseSettingsChain> MakeSystemMouseSettings() {
   auto chain = std::make_unique<SystemMouseSettingsChain>();
 #ifdef Q9_HAVE_GSETTINGS
-  if (auto desktop = std::make_unique<GSettingsMouseSettings>(); desktop->Available()) chain->Add(std::move(desktop));
+  if (UsesGnomeMouseSettings(std::getenv("XDG_CURRENT_DESKTOP"), std::getenv("GSETTINGS_BACKEND")))
+    if (auto desktop = std::make_unique<GSettingsMouseSettings>(); desktop->Available()) chain->Add(std::move(desktop));
 #endif
 #ifdef Q9_HAVE_X11
   chain->Add(std::make_unique<X11PointerControl>());

@@ -60,6 +60,18 @@ class GnomeMouseSettingsTest : public DesktopSettingsTest {
   void SetUp() override { Open(kGnomeMouseSchema); }
 };
 
+TEST(UsesGnomeMouseSettingsTest, OnlyInAGnomeSessionOrWithABackendChosen) {
+  EXPECT_TRUE(UsesGnomeMouseSettings("GNOME", nullptr));
+  EXPECT_TRUE(UsesGnomeMouseSettings("ubuntu:GNOME", nullptr));
+  EXPECT_TRUE(UsesGnomeMouseSettings("GNOME-Classic:gnome", nullptr));
+  EXPECT_FALSE(UsesGnomeMouseSettings("GNOME-Classic", nullptr)) << "a name that only begins like it";
+  EXPECT_FALSE(UsesGnomeMouseSettings("KDE", nullptr));
+  EXPECT_FALSE(UsesGnomeMouseSettings("XFCE:", nullptr));
+  EXPECT_FALSE(UsesGnomeMouseSettings("", ""));
+  EXPECT_FALSE(UsesGnomeMouseSettings(nullptr, nullptr));
+  EXPECT_TRUE(UsesGnomeMouseSettings(nullptr, "memory"));
+}
+
 TEST(DesktopPointerSpeedTest, TheDefaultsMeetAndTheEndsMeetTheEnds) {
   EXPECT_DOUBLE_EQ(DesktopPointerSpeed(1), -1.0);
   EXPECT_DOUBLE_EQ(DesktopPointerSpeed(10), 0.0);

@@ -3,6 +3,8 @@
 #include <gio/gio.h>
 
 #include <algorithm>
+#include <cctype>
+#include <string_view>
 
 namespace q9 {
 
@@ -13,6 +15,21 @@ constexpr int kDefault = 10;
 constexpr int kFastest = 20;
 
 }  // namespace
+
+bool UsesGnomeMouseSettings(const char* currentDesktop, const char* chosenBackend) {
+  if (chosenBackend && *chosenBackend) return true;
+  std::string_view desktops = currentDesktop ? currentDesktop : "";
+  while (!desktops.empty()) {
+    const std::size_t colon = desktops.find(':');
+    const std::string_view name = desktops.substr(0, colon);
+    const bool gnome = name.size() == 5 && std::equal(name.begin(), name.end(), "GNOME", [](char a, char b) {
+                         return std::toupper(static_cast<unsigned char>(a)) == b;
+                       });
+    if (gnome) return true;
+    desktops = colon == std::string_view::npos ? std::string_view() : desktops.substr(colon + 1);
+  }
+  return false;
+}
 
 double DesktopPointerSpeed(int speed) {
   const int clamped = std::clamp(speed, kSlowest, kFastest);

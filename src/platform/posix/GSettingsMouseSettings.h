@@ -14,6 +14,12 @@ namespace q9 {
 
 inline constexpr const char* kGnomeMouseSchema = "org.gnome.desktop.peripherals.mouse";
 
+/// Whether GNOME's mouse settings are the ones that count: the session is a GNOME one
+/// (XDG_CURRENT_DESKTOP, a colon-separated list, names GNOME) or a settings backend was chosen
+/// explicitly (GSETTINGS_BACKEND). Elsewhere the schema may be installed but nothing reads it, and
+/// without a session bus every write would only end in a warning.
+bool UsesGnomeMouseSettings(const char* currentDesktop, const char* chosenBackend);
+
 /// The desktop's speed (-1 slowest .. 0 default .. 1 fastest) of a pointer speed 1..20 (10 the
 /// default); values outside 1..20 count as the nearest end.
 double DesktopPointerSpeed(int speed);
