@@ -228,4 +228,8 @@ int RegisterFormWidgets(TuiLanguage& language, QWidget* form) {
   return id;
 }
 
+QString TranslatedText(const TuiLanguage& language, const std::string& text) {
+  return QString::fromStdString(language.Translate(text));
+}
+
 }  // namespace q9

@@ -26,6 +26,9 @@
 // walk of another form passes over it, so a dialog owned by the main window and registered itself
 // is translated once per change. Dialogs and other windows made later register themselves the same way.
 
+#include <QString>
+#include <string>
+
 class QWidget;
 
 namespace q9 {
@@ -39,6 +42,9 @@ inline constexpr char kNoTranslateProperty[] = "q9NoTranslate";
 /// ends when the form is destroyed (the language may be destroyed first). Also translates it once
 /// now, so register a form after its widgets are made. Returns the registration id.
 int RegisterFormWidgets(TuiLanguage& language, QWidget* form);
+/// A text in the language's current translation, for the texts a page sets itself (accessible
+/// names, message texts).
+QString TranslatedText(const TuiLanguage& language, const std::string& text);
 /// Re-translates every text, tool tip, window title and the special classes of a widget tree.
 void TranslateWidgetTree(const TuiLanguage& language, QWidget* form);
 

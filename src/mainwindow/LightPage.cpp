@@ -9,6 +9,7 @@
 #include <QRadioButton>
 
 #include "gui/SkinPalette.h"
+#include "gui/uiLanguageWidgets.h"
 #include "protocol/CommandFrame.h"
 
 #include <QPointer>
@@ -417,17 +418,17 @@ void TLightPage::BuildTabOrder() {
 }
 
 void TLightPage::TranslateAccessibleNames(const TuiLanguage& language) {
-  const QString word = QString::fromStdString(language.Translate(kSwatchName));
+  const QString word = TranslatedText(language, kSwatchName);
   auto name = [&word](TLightSwatch* swatch) {
     swatch->setAccessibleName(word + QStringLiteral(" #") +
                               QStringLiteral("%1").arg(swatch->Colour().rgb() & 0xFFFFFF, 6, 16, QLatin1Char('0')).toUpper());
   };
   for (TLightSwatch* swatch : FLargeSwatches) name(swatch);
   for (TLightSwatch* swatch : FSmallSwatches) name(swatch);
-  ComboColorSelect->setAccessibleName(QString::fromStdString(language.Translate(kChooserCaption)));
+  ComboColorSelect->setAccessibleName(TranslatedText(language, kChooserCaption));
   auto radioNames = [&language](const std::array<RadioEntry, 4>& entries, const std::array<QRadioButton*, 4>& radios) {
     for (std::size_t i = 0; i < radios.size(); ++i)
-      radios[i]->setAccessibleName(QString::fromStdString(language.Translate(entries[i].caption)).trimmed());
+      radios[i]->setAccessibleName(TranslatedText(language, entries[i].caption).trimmed());
   };
   radioNames(kLevelRadios, FLevelRadios);
   radioNames(kSpeedRadios, FSpeedRadios);

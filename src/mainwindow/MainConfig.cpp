@@ -52,13 +52,11 @@ constexpr const char* kApplicationTitle = "Gaming Mouse Settings";
 constexpr const char* kVersionText = "Driver Version: 1.1 Firmware Version:3.2";
 constexpr const char* kSaveQuestion = "The mouse setting has been changed, save the current setting anyway?";
 constexpr const char* kSaveFailed = "The settings could not be saved. Close anyway?";
-constexpr const char* kWarningTitle = "Warning!";
 constexpr const char* kApplyFailed = "The settings did not reach the mouse.";
 constexpr const char* kFramesLost = "%1 of %2 frames did not reach the mouse.";
 constexpr const char* kProfileNotConvertible = "%1 cannot be converted for the mouse: %2";
 constexpr const char* kStoppedAnswering = "The mouse stopped answering: %1 of %2 frames went through.";
 constexpr const char* kDeviceBusy = "Another program is writing to the mouse; try again when it has finished.";
-constexpr const char* kNotSaved = "The settings could not be saved.";
 constexpr const char* kUnreadableIntro = "These settings could not be read and are left as they are:";
 constexpr const char* kUnreadableQuestion = "OK replaces them with factory settings at the next save; Cancel keeps them.";
 constexpr const char* kProgramSettings = "Program settings";
@@ -116,13 +114,9 @@ std::filesystem::path MonitorProgramPath(const std::filesystem::path& programFol
 
 namespace {
 
-QString Translated(const TuiLanguage& language, const std::string& text) {
-  return QString::fromStdString(language.Translate(text));
-}
-
 // The profile as its button in the profile bar names it.
 QString ProfileName(const TuiLanguage& language, int profileIndex) {
-  return Translated(language, "Profile #" + std::to_string(profileIndex + 1));
+  return TranslatedText(language, "Profile #" + std::to_string(profileIndex + 1));
 }
 
 // Why the mouse did not take the settings, for a result that did not reach it.
@@ -131,30 +125,30 @@ QString DeviceFailureReason(const ApplyResult& result, const TuiLanguage& langua
   switch (result.outcome) {
     case ApplyOutcome::FramesFailed:
       if (result.stoppedAnswering)
-        return Translated(language, kStoppedAnswering)
+        return TranslatedText(language, kStoppedAnswering)
             .arg(result.framesSent - result.framesFailed)
             .arg(result.framesPlanned);
-      return Translated(language, kFramesLost).arg(result.framesFailed).arg(result.framesSent);
+      return TranslatedText(language, kFramesLost).arg(result.framesFailed).arg(result.framesSent);
     case ApplyOutcome::ConversionFailed:
       if (result.failedProfile < 0 || result.failedProfile >= kProfileCount) break;
-      return Translated(language, kProfileNotConvertible).arg(ProfileName(language, result.failedProfile), message);
+      return TranslatedText(language, kProfileNotConvertible).arg(ProfileName(language, result.failedProfile), message);
     case ApplyOutcome::DeviceBusy:
-      return Translated(language, kDeviceBusy);
+      return TranslatedText(language, kDeviceBusy);
     default:
       break;
   }
   // An outcome without its own text here still tells its reason, translated where the table has it.
-  return Translated(language, result.message);
+  return TranslatedText(language, result.message);
 }
 
 }  // namespace
 
 QString ApplyFailureText(const ApplyResult& result, const TuiLanguage& language) {
   QStringList lines;
-  if (!result.saved) lines << Translated(language, kNotSaved) << QString::fromStdString(result.saveError);
+  if (!result.saved) lines << TranslatedText(language, kSettingsNotSaved) << QString::fromStdString(result.saveError);
   // Without a mouse the warning to connect it has been shown already.
   if (result.outcome != ApplyOutcome::Applied && result.outcome != ApplyOutcome::NotConnected) {
-    lines << Translated(language, kApplyFailed);
+    lines << TranslatedText(language, kApplyFailed);
     const QString reason = DeviceFailureReason(result, language);
     if (!reason.isEmpty()) lines << reason;
   }
@@ -164,14 +158,14 @@ QString ApplyFailureText(const ApplyResult& result, const TuiLanguage& language)
 
 QString UnreadableValuesText(const std::vector<UnreadableValue>& values, const TuiLanguage& language) {
   if (values.empty()) return {};
-  QStringList lines{Translated(language, kUnreadableIntro)};
+  QStringList lines{TranslatedText(language, kUnreadableIntro)};
   for (const UnreadableValue& value : values) {
-    const QString what = value.profileIndex < 0 ? Translated(language, kProgramSettings)
+    const QString what = value.profileIndex < 0 ? TranslatedText(language, kProgramSettings)
                                                 : ProfileName(language, value.profileIndex);
     lines << QStringLiteral("%1: %2 (%3)").arg(what, QString::fromStdString(value.valueName),
                                                 QString::fromStdString(value.reason));
   }
-  lines << Translated(language, kUnreadableQuestion);
+  lines << TranslatedText(language, kUnreadableQuestion);
   return lines.join(QLatin1Char('\n'));
 }
 
@@ -195,7 +189,7 @@ TqvGMConfigMain::TqvGMConfigMain(MainWindowServices services, QWidget* parent)
   BuildProfileBar();
   BuildBottomBar();
   BuildCommands();
-  auto translate = [this](const std::string& caption) { return QString::fromStdString(FLanguage->Translate(caption)); };
+  auto translate = [this](const std::string& caption) { return TranslatedText(*FLanguage, caption); };
   FMenuButtonsPopup = std::make_unique<TuiMenuExPopup>(FMenuButtons, this, translate);
   FMenuOptionsPopup = std::make_unique<TuiMenuExPopup>(FMenuOptions, this, translate);
   FMenuMemoryPopup = std::make_unique<TuiMenuExPopup>(FMenuMemory, this, translate);
@@ -377,8 +371,8 @@ void TqvGMConfigMain::BuildHelpPage(QWidget* page) {
 }
 
 void TqvGMConfigMain::NameIconButtons(const TuiLanguage& language) {
-  BSBTNCLOSE->setAccessibleName(QString::fromStdString(language.Translate("CLOSE")));
-  BSBTNMIN->setAccessibleName(QString::fromStdString(language.Translate("Minimize")));
+  BSBTNCLOSE->setAccessibleName(TranslatedText(language, "CLOSE"));
+  BSBTNMIN->setAccessibleName(TranslatedText(language, "Minimize"));
 }
 
 void TqvGMConfigMain::OpenAddressOf(const QLabel* label) { services_.shell.OpenDocument(label->text().toStdString()); }
@@ -597,7 +591,7 @@ void TqvGMConfigMain::AskAboutUnreadableValues() {
 
 // ---- Language, title and pages -----------------------------------------------------------------
 
-QString TqvGMConfigMain::Tr(const char* text) const { return QString::fromStdString(FLanguage->Translate(text)); }
+QString TqvGMConfigMain::Tr(const char* text) const { return TranslatedText(*FLanguage, text); }
 
 void TqvGMConfigMain::ApplyLanguage() {
   const int stored = DM.FAllProfileSettingInfo.CurrentLanguage;

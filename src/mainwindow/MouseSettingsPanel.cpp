@@ -311,7 +311,7 @@ void TMouseSettingsPanel::SetSliderCursor(const QCursor& cursor) {
 }
 
 QString TMouseSettingsPanel::Tr(const char* text) const {
-  return QString::fromStdString(services_.language.Translate(text));
+  return TranslatedText(services_.language, text);
 }
 
 // Each slider is named by its title and tells its value the way the page shows it.

@@ -137,8 +137,8 @@ void TOptionsForm::BuildControls() {
 
 // The drop-down lists have no caption of their own: they are named by the heading above them.
 void TOptionsForm::UpdateAccessibleNames() {
-  ComboBoxShortCuts->setAccessibleName(QString::fromStdString(language_.Translate(kShortcutsHeading)));
-  ComboBoxEnableEasyshift->setAccessibleName(QString::fromStdString(language_.Translate(kFeatureHeading)));
+  ComboBoxShortCuts->setAccessibleName(TranslatedText(language_, kShortcutsHeading));
+  ComboBoxEnableEasyshift->setAccessibleName(TranslatedText(language_, kFeatureHeading));
 }
 
 int TOptionsForm::ExecuteOptionsForm(TEasyShiftOptions& options, TuiLanguage& language, QWidget* parent) {

@@ -11,6 +11,7 @@
 #include "mainwindow/ProfileFiles.h"
 #include "mainwindow/RestoreQuestion.h"
 #include "mainwindow/SensitivityPage.h"
+#include "mainwindow/showdialog.h"
 #include "model/ProfileRecords.h"
 #include "protocol/CommandFrame.h"
 
@@ -18,12 +19,10 @@ namespace q9 {
 
 namespace {
 
-constexpr const char* kWarningTitle = "Warning!";
 constexpr const char* kGpxFilter = "GPX(Gaming Profile Information Files)|*.GPX";
 constexpr const char* kJsonFilter = "Readable profile (*.json)";
 constexpr const char* kLoadFailed = "The profile file could not be read; nothing was changed.";
 constexpr const char* kSaveFailed = "The profile file could not be written.";
-constexpr const char* kSettingsNotSaved = "The settings could not be saved.";
 constexpr int kMemoryLocationPauseMs = 20;
 
 bool IsProfileIndex(int value) { return value >= 0 && value < TProfileBar::kProfileCount; }
@@ -80,7 +79,7 @@ TProfileBar::TProfileBar(ProfileBarServices services, QWidget& window, int quest
 // object, freed by the window's base): nothing calls into the bar after that.
 TProfileBar::~TProfileBar() = default;
 
-QString TProfileBar::Tr(const char* text) const { return QString::fromStdString(services_.language.Translate(text)); }
+QString TProfileBar::Tr(const char* text) const { return TranslatedText(services_.language, text); }
 
 void TProfileBar::ConnectButtons(QWidget& window) {
   for (int tag = 0; tag < kProfileCount; ++tag) {

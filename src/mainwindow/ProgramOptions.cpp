@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "app/SettingsEditing.h"
+#include "gui/uiLanguageWidgets.h"
 #include "mainwindow/OptionsForm.h"
 #include "mainwindow/showdialog.h"
 
@@ -13,8 +14,6 @@ namespace q9 {
 
 namespace {
 
-constexpr const char* kWarningTitle = "Warning!";
-constexpr const char* kNotSaved = "The settings could not be saved.";
 
 // The two names each language of the menu goes by.
 constexpr std::array<std::pair<const char*, const char*>, 3> kSameLanguage{{
@@ -150,8 +149,8 @@ void TProgramOptions::TellMonitorLanguage() {
 // A choice that did not reach the store is lost at the next start: the user is told.
 bool TProgramOptions::SaveProgramSettings() {
   if (services_.DM.SaveBackToAllProfileSettingInfo()) return true;
-  const auto tr = [this](const char* text) { return QString::fromStdString(services_.language.Translate(text)); };
-  ShowMessageDialog(tr(kWarningTitle), tr(kNotSaved), 0, services_.window);
+  ShowMessageDialog(TranslatedText(services_.language, kWarningTitle), TranslatedText(services_.language, kSettingsNotSaved), 0,
+                    services_.window);
   return false;
 }
 

@@ -7,6 +7,7 @@
 #include <QRadioButton>
 
 #include "app/SettingsEditing.h"
+#include "gui/uiLanguageWidgets.h"
 #include "mainwindow/SensitivityPage.h"
 
 namespace q9 {
@@ -36,7 +37,7 @@ TReportRateOptions::TReportRateOptions(ReportRateServices services, QLabel* labe
 // The radios stand on a second line under the label's own text, so the row stays clear of the
 // buttons at the right end of the bar in every language.
 void TReportRateOptions::FitIntoLabel() {
-  const QString caption = QString::fromStdString(services_.language.Translate("Report Rate Option:"));
+  const QString caption = TranslatedText(services_.language, "Report Rate Option:");
   const QFontMetrics metrics(label_->font());
   const int top = metrics.height() + 2;
   adjustSize();

@@ -61,7 +61,7 @@ TRestoreQuestion::TRestoreQuestion(TuiLanguage& language, QWidget* window) : QWi
 }
 
 void TRestoreQuestion::Translate() {
-  auto tr = [this](const char* text) { return QString::fromStdString(language_.Translate(text)); };
+  auto tr = [this](const char* text) { return TranslatedText(language_, text); };
   title_->setText(tr(kTitle));
   text_->setText(tr(kText));
   yes_->setText(tr("Yes"));

@@ -17,6 +17,7 @@
 #include <memory>
 
 #include "app/SettingsEditing.h"
+#include "gui/uiLanguageWidgets.h"
 #include "model/CpiStepTable.h"
 
 namespace q9 {
@@ -144,7 +145,7 @@ void TSensitivityPage::SetCursors(const QCursor* hand, const QCursor* slider) {
   }
 }
 
-QString TSensitivityPage::Tr(const char* text) const { return QString::fromStdString(services_.language.Translate(text)); }
+QString TSensitivityPage::Tr(const char* text) const { return TranslatedText(services_.language, text); }
 
 QString TSensitivityPage::StepText(int step) const {
   const int cpi = CpiOfStep(step);

@@ -11,6 +11,10 @@ class QPushButton;
 
 namespace q9 {
 
+/// The title of the window's warnings, and the text of a save that failed (translation keys).
+inline constexpr const char* kWarningTitle = "Warning!";
+inline constexpr const char* kSettingsNotSaved = "The settings could not be saved.";
+
 /// Called with every message dialog as soon as its widgets exist, before the title and text are
 /// set. The main window registers the dialog with the language component here, which translates
 /// the fixed English button texts "OK" and "Cancel".
