@@ -119,7 +119,7 @@ class StepReader {
       at = end + 1;
     }
     if (values.size() != 4 || values[0] > 0xFFFF || values[1] > 0xFFFF || values[2] > 255 || values[3] > 255)
-      Fail("a raw step is raw TYPE STATE LOW HIGH (type and state 0-65535, the bytes 0-255)");
+      Fail("a raw step is raw TYPE STATE LOW HIGH, four numbers (type and state 0-65535, the bytes 0-255)");
     Add({static_cast<Word>(values[0]), static_cast<Word>(values[1]), static_cast<Byte>(values[2]), static_cast<Byte>(values[3])});
   }
 
