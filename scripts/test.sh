@@ -48,7 +48,7 @@ cp "$root"/fuzz/corpus/language_file/* "$corpus"/
 "$build-fuzz/fuzz/q9_fuzz_language_file" "$corpus" -max_total_time=20 -rss_limit_mb=2048 2>&1 | tail -1
 rm -rf "$corpus"
 
-for harness in sim_request memory_decode profile_json; do
+for harness in sim_request memory_decode profile_json macro_steps; do
   echo "== Fuzzing q9sim: $harness (20 s)"
   cmake --build "$build-fuzz" --target "q9_fuzz_$harness"
   corpus=$(mktemp -d)

@@ -5,10 +5,12 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstring>
 #include <functional>
 #include <limits>
+#include <map>
 #include <sstream>
 #include <thread>
 
@@ -677,6 +679,128 @@ TEST_F(Q9CtlTest, ApplyOnAReadOnlyStoreFails) {
   std::filesystem::permissions(Key(), std::filesystem::perms::owner_all);
   EXPECT_EQ(StoredNames(), std::vector<std::string>{"qvGMPROFILE.GPX"});
   EXPECT_TRUE(std::filesystem::exists(memory)) << "the mouse got the frames";
+}
+
+
+// ---- q9ctl macro ----
+
+const char* const kGroups[] = {"plain", "alt", "ctrl", "shift"};
+
+class Q9CtlMacroTest : public Q9CtlTest {
+ protected:
+  std::map<std::string, Bytes> StoredValues() const {
+    std::map<std::string, Bytes> values;
+    for (const auto& entry : std::filesystem::directory_iterator(Key()))
+      values[entry.path().filename().string()] = test::ReadFile(entry.path());
+    return values;
+  }
+  nlohmann::json Buttons(int profile, int group) {
+    EXPECT_EQ(Run({"show", "--json", "--profile", std::to_string(profile)}), 0) << err.str();
+    return nlohmann::json::parse(out.str())["profiles"][0]["buttonGroups"][kGroups[group]];
+  }
+  std::string Shown(std::vector<std::string> command) {
+    command.insert(command.begin(), {"macro", "show"});
+    EXPECT_EQ(Run(command), 0) << err.str();
+    return out.str();
+  }
+};
+
+TEST_F(Q9CtlMacroTest, ShowPrintsWhatAddTakesSoAMacroCopiesBetweenProfiles) {
+  const std::string steps = "A down, 150ms, A up, Left Button down, 10ms, Left Button up, EXT:ENTER down, EXT:ENTER up, loop 2";
+  ASSERT_EQ(Run({"macro", "add", "Fire", "a DOWN,150 ms, a up, Left Click, EXT:ENTER down, EXT:ENTER up", "--loop", "2"}), 0)
+      << err.str();
+  EXPECT_EQ(out.str(), "profile 0, group plain: added macro \"Fire\" (8 entries)\n");
+  EXPECT_EQ(Shown({"Fire"}), steps + "\n");
+  ASSERT_EQ(Run({"macro", "add", "Fire", Shown({"Fire"}), "--profile", "3", "--group", "2"}), 0) << err.str();
+  EXPECT_EQ(Shown({"Fire", "--profile", "3", "--group", "2"}), steps + "\n");
+  ASSERT_EQ(Run({"macro", "list", "--profile", "3", "--group", "2"}), 0);
+  EXPECT_EQ(out.str(), "profile 3, group Ctrl: 1 macro\n  1. \"Fire\": 8 entries, loop 2\n");
+  ASSERT_EQ(Run({"macro", "list", "--profile", "3"}), 0);
+  EXPECT_EQ(out.str(), "profile 3, group plain: no macros\n") << "the other groups are left alone";
+  EXPECT_EQ(Run({"macro", "show", "fire"}), 1) << "names compare with their letter case";
+  EXPECT_NE(err.str().find("has no macro \"fire\""), std::string::npos);
+
+  // What the profile stores is what the steps say.
+  ASSERT_EQ(Run({"show", "--json", "--profile", "0"}), 0);
+  const auto macro = nlohmann::json::parse(out.str())["profiles"][0]["macros"]["plain"][0];
+  EXPECT_EQ(macro["stepCount"], 8);
+  EXPECT_EQ(macro["loopCount"], 2);
+  EXPECT_EQ(macro["steps"][1]["ms"], 150);
+  EXPECT_EQ(macro["steps"][6]["vk"], 13);
+  EXPECT_EQ(macro["steps"][6]["extended"], true);
+}
+
+TEST_F(Q9CtlMacroTest, BadMacrosAreRefusedWithOneMessageAndNothingIsStored) {
+  ASSERT_EQ(Run({"macro", "add", "Kept", "A down, A up"}), 0) << err.str();
+  const auto before = StoredValues();
+  std::string sixtyOne;
+  for (int i = 0; i < 61; ++i) sixtyOne += std::string(i ? ", " : "") + "10ms";
+  const std::vector<std::pair<std::vector<std::string>, std::string>> bad = {
+      {{"macro", "add", "X", "A down, NOSUCHKEY up"}, "step 2 \"NOSUCHKEY up\": unknown key \"NOSUCHKEY\""},
+      {{"macro", "add", "X", "65536ms"}, "a delay is at most 65535 ms"},
+      {{"macro", "add", "X", sixtyOne}, "step 61 \"10ms\": a macro holds at most 60 entries"},
+      {{"macro", "add", "Kept", "A down"}, "already has a macro \"Kept\""},
+      {{"macro", "add", "", "A down"}, "a macro name is not empty"},
+      {{"macro", "add", std::string(50, 'n'), "A down"}, "longer than 49 characters"},
+      {{"macro", "add", "X", "A down, loop 3", "--loop", "4"}, "differ"},
+      {{"macro", "remove", "Missing"}, "has no macro \"Missing\""},
+      {{"macro", "rename", "Missing", "Y"}, "has no macro \"Missing\""},
+      {{"macro", "rename", "Kept", "Kept"}, "already has a macro \"Kept\""},
+  };
+  for (const auto& [command, message] : bad) {
+    EXPECT_EQ(Run(command), 1) << command[2];
+    const std::string error = err.str();
+    EXPECT_NE(error.find(message), std::string::npos) << error;
+    EXPECT_EQ(std::count(error.begin(), error.end(), '\n'), 1) << error;
+  }
+  EXPECT_EQ(Run({"macro", "add", "X", "A down", "--loop", "65536"}), 2) << "out of range for the option itself";
+  EXPECT_EQ(StoredValues(), before) << "no value was saved";
+  ASSERT_EQ(Run({"macro", "add", std::string(49, 'n'), "A down"}), 0) << err.str();
+}
+
+TEST_F(Q9CtlMacroTest, AGroupTakesTwentyMacrosAndRefusesTheTwentyFirst) {
+  for (int i = 1; i <= 20; ++i) ASSERT_EQ(Run({"macro", "add", "m" + std::to_string(i), "A down, A up"}), 0) << i << err.str();
+  const auto before = StoredValues();
+  EXPECT_EQ(Run({"macro", "add", "m21", "A down"}), 1);
+  EXPECT_NE(err.str().find("already holds 20 macros; a group holds at most 20"), std::string::npos) << err.str();
+  EXPECT_EQ(StoredValues(), before);
+  EXPECT_EQ(Run({"macro", "add", "m21", "A down", "--group", "1"}), 0) << "each group has its own list";
+}
+
+TEST_F(Q9CtlMacroTest, RemoveAndRenameKeepTheButtonsOnTheirMacro) {
+  for (const char* name : {"One", "Two", "Three"}) ASSERT_EQ(Run({"macro", "add", name, "B down, B up"}), 0) << err.str();
+  ASSERT_EQ(Run({"macro", "add", "Two", "C down", "--profile", "1"}), 0);
+  ASSERT_EQ(Run({"set", "button", "4", "Macro Keys...", "Three"}), 0) << err.str();
+  ASSERT_EQ(Buttons(0, 0)[3]["macro"]["index"], 2);
+
+  const auto before = StoredValues();
+  EXPECT_EQ(Run({"macro", "remove", "Three"}), 1);
+  EXPECT_NE(err.str().find("button 4 of profile 0, group plain plays macro \"Three\""), std::string::npos) << err.str();
+  EXPECT_EQ(StoredValues(), before);
+
+  ASSERT_EQ(Run({"macro", "remove", "One"}), 0) << err.str();
+  EXPECT_EQ(out.str(), "profile 0, group plain: removed macro \"One\"\n");
+  nlohmann::json button = Buttons(0, 0)[3];
+  EXPECT_EQ(button["macro"]["name"], "Three");
+  EXPECT_EQ(button["macro"]["index"], 1) << "the button follows its macro to its new position";
+  ASSERT_EQ(Run({"macro", "list"}), 0);
+  EXPECT_EQ(out.str(), "profile 0, group plain: 2 macros\n  1. \"Two\": 2 entries, loop 0\n  2. \"Three\": 2 entries, loop 0\n");
+
+  ASSERT_EQ(Run({"macro", "rename", "Three", "Drei"}), 0) << err.str();
+  button = Buttons(0, 0)[3];
+  EXPECT_EQ(button["macro"]["name"], "Drei");
+  EXPECT_EQ(button["function"], "Macro Keys...");
+  EXPECT_EQ(Shown({"Drei"}), "B down, B up\n");
+  EXPECT_EQ(Run({"macro", "remove", "Drei"}), 1) << "the renamed macro is still the button's";
+  EXPECT_EQ(Shown({"Two", "--profile", "1"}), "C down\n") << "another profile's macro of the same name is untouched";
+}
+
+TEST_F(Q9CtlMacroTest, OnlyTheChangingMacroCommandsWrite) {
+  ASSERT_EQ(Run({"macro", "add", "Kept", "A down"}), 0);
+  const auto before = StoredValues();
+  ASSERT_EQ(Run({"macro", "list", "--profile", "4", "--group", "3"}), 0);
+  ASSERT_EQ(Run({"macro", "show", "Kept"}), 0);
+  EXPECT_EQ(StoredValues(), before);
 }
 
 }  // namespace

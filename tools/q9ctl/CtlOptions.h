@@ -39,6 +39,11 @@ struct Options {
   std::string brightness;
   std::string breathing;
   int modeProfile = 0;
+  // macro
+  std::string macroName;
+  std::string newMacroName;  ///< rename's new name
+  std::string steps;
+  int loop = -1;  ///< add --loop (-1: not given)
 };
 
 /// A command that cannot do what was asked; its message becomes the one-line error.

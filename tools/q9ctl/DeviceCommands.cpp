@@ -210,6 +210,7 @@ void AddDeviceCommands(CLI::App& app, Options& o, Command& command) {
   keys->callback([&] { command = Keys; });
 
   AddSetCommands(app, o, command);
+  AddMacroCommands(app, o, command);
 }
 
 }  // namespace q9

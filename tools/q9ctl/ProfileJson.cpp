@@ -10,6 +10,7 @@
 #include <cstring>
 #include <memory>
 
+#include "MacroSteps.h"
 #include "input/uiKeyCode.h"
 #include "macro/uiMacroClassUnit.h"
 #include "model/ButtonFunctionTable.h"
@@ -129,10 +130,16 @@ Key KeyFrom(const json& value, const std::string& path) {
   if (value.is_object()) return {WordAt(Required(value, path, "vk"), Member(path, "vk")),
                                  WordAt(Required(value, path, "extended"), Member(path, "extended"))};
   const std::string& name = StringAt(value, path);
-  std::int32_t vk = 0, extended = 0;
-  if (!FindKeyByName(name, vk, extended)) Fail(path, "unknown key \"" + name + "\" (q9ctl keys lists them)");
-  if (!IsSendableKey(vk, extended)) Fail(path, "the mouse cannot send the key \"" + name + "\": it has no HID code");
-  return {static_cast<Word>(vk), static_cast<Word>(extended)};
+  Key key{0, 0};
+  switch (LookUpSendableKey(name, key.vk, key.extended)) {
+    case KeyLookup::Found:
+      return key;
+    case KeyLookup::Unknown:
+      Fail(path, "unknown key \"" + name + "\" (q9ctl keys lists them)");
+    case KeyLookup::NotSendable:
+      Fail(path, "the mouse cannot send the key \"" + name + "\": it has no HID code");
+  }
+  Fail(path, "unknown key \"" + name + "\"");
 }
 
 // ---- buttons ----
@@ -264,9 +271,9 @@ json StepJson(const TMACROENTRY& step) {
   const bool pressOrRelease = step.nEntryState <= 1;
   if (step.nEntryType == kMacroEntryKey && pressOrRelease)
     return {{step.nEntryState ? "keyDown" : "keyUp", KeyJson(step.nValueLo, step.nValueHi)}};
-  if (step.nEntryType == kMacroEntryMouse && pressOrRelease && step.nValueHi == 0 &&
-      (step.nValueLo == 1 || step.nValueLo == 2 || step.nValueLo == 4))
-    return {{step.nEntryState ? "mouseDown" : "mouseUp", step.nValueLo == 1 ? "left" : step.nValueLo == 2 ? "right" : "middle"}};
+  if (step.nEntryType == kMacroEntryMouse && pressOrRelease && step.nValueHi == 0)
+    if (const MacroMouseButton* button = MacroMouseButtonOfCode(step.nValueLo))
+      return {{step.nEntryState ? "mouseDown" : "mouseUp", button->word}};
   if (step.nEntryType == kMacroEntryDelay && step.nEntryState == 0) return {{"delayMs", MacroDelayMs(step)}};
   return {{"raw", {step.nEntryType, step.nEntryState, step.nValueLo, step.nValueHi}}};
 }
@@ -283,7 +290,9 @@ TMACROENTRY StepFrom(const json& j, const std::string& path) {
   }
   if (kind == "mouseDown" || kind == "mouseUp") {
     const std::string& button = StringAt(value, at);
-    const Byte code = button == "left" ? 1 : button == "right" ? 2 : button == "middle" ? 4 : 0;
+    const auto known = std::find_if(std::begin(kMacroMouseButtons), std::end(kMacroMouseButtons),
+                                    [&](const MacroMouseButton& b) { return button == b.word; });
+    const Byte code = known == std::end(kMacroMouseButtons) ? 0 : known->code;
     if (!code) Fail(at, "unknown mouse button \"" + button + "\" (left, right, middle)");
     return {kMacroEntryMouse, Word(kind == "mouseDown"), code, 0};
   }

@@ -174,6 +174,11 @@ bool WritesStore(const CLI::App& app, const Options& o) {
   if (app.got_subcommand("import") && o.dryRun) return false;
   for (const char* name : {"import", "reset", "set", "apply"})
     if (app.got_subcommand(name)) return true;
+  if (app.got_subcommand("macro")) {
+    const CLI::App* macro = app.get_subcommand("macro");
+    for (const char* name : {"add", "remove", "rename"})
+      if (macro->got_subcommand(name)) return true;
+  }
   return false;
 }
 

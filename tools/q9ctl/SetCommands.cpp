@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <functional>
 
 #include "DeviceCommands.h"
 #include "app/SettingsEditing.h"
@@ -15,9 +16,9 @@
 
 namespace q9 {
 
-namespace {
-
 int ProfileOf(const TDM& dm, const Options& o) { return o.profile >= 0 ? o.profile : dm.FProfileIndex; }
+
+namespace {
 
 void Save(TDM& dm, int profile) {
   dm.SaveBackToCurrentProfileInfo();
@@ -25,14 +26,17 @@ void Save(TDM& dm, int profile) {
     throw CommandFailed("cannot save profile " + std::to_string(profile) + ": " + dm.ProfileComponent(profile).LastError());
 }
 
-template <typename Edit>
-void EditProfile(TDM& dm, const Options& o, int group, Edit edit) {
+}  // namespace
+
+void EditProfile(TDM& dm, const Options& o, int group, const std::function<void()>& edit) {
   const int profile = ProfileOf(dm, o);
   RefuseToReplaceUnreadable(dm, o, {profile});
   dm.SwitchToProfile(profile, group);
   edit();
   Save(dm, profile);
 }
+
+namespace {
 
 void ExpectArguments(const Options& o, std::size_t count, const std::string& usage) {
   if (o.functionArguments.size() != count) throw CommandFailed("\"" + o.function + "\" takes " + usage);
