@@ -39,17 +39,10 @@ wine "$windows_build/tools/q9ctl/q9ctl.exe" export 0 'C:\q9-export.GPX' >/dev/nu
 cmp "$prefix/drive_c/q9-export.GPX" "$root/tests/data/factory_profile.GPX"
 echo "q9ctl.exe: export on the Windows registry matches the factory image"
 
-echo "== Fuzzing the language file reader (20 s)"
 cmake -S "$root" -B "$build-fuzz" -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DQ9_BUILD_FUZZ=ON -DQ9_BUILD_TESTS=OFF \
   -DQ9_BUILD_BENCH=OFF -DQ9_BUILD_TOOLS=OFF -DQ9_BUILD_GUI=OFF >/dev/null
-cmake --build "$build-fuzz" --target q9_fuzz_language_file
-corpus=$(mktemp -d)
-cp "$root"/fuzz/corpus/language_file/* "$corpus"/
-"$build-fuzz/fuzz/q9_fuzz_language_file" "$corpus" -max_total_time=20 -rss_limit_mb=2048 2>&1 | tail -1
-rm -rf "$corpus"
-
-for harness in sim_request memory_decode profile_json macro_steps; do
-  echo "== Fuzzing q9sim: $harness (20 s)"
+for harness in language_file sim_request memory_decode profile_json macro_steps hook_events; do
+  echo "== Fuzzing $harness (20 s)"
   cmake --build "$build-fuzz" --target "q9_fuzz_$harness"
   corpus=$(mktemp -d)
   cp "$root/fuzz/corpus/$harness"/* "$corpus"/

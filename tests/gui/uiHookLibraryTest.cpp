@@ -1,0 +1,136 @@
+// The input hook through the real libuiHook.so: key events sent to a window come back as the
+// virtual keys of the recorders, and a swallowed event never reaches the widget.
+#include <QApplication>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QWheelEvent>
+#include <QWidget>
+#include <QtTest>
+#include <string>
+#include <vector>
+
+#include "input/uiHook.h"
+#include "platform/posix/PosixHookLibrary.h"
+
+namespace q9 {
+namespace {
+
+class KeyCountingWidget : public QWidget {
+ public:
+  int keys = 0;
+  int wheels = 0;
+
+ protected:
+  void keyPressEvent(QKeyEvent*) override { ++keys; }
+  void keyReleaseEvent(QKeyEvent*) override { ++keys; }
+  void wheelEvent(QWheelEvent*) override { ++wheels; }
+};
+
+void SendKey(QWidget& widget, bool pressed, quint32 x11Keycode, quint64 time, bool autoRepeat = false) {
+  QKeyEvent event(pressed ? QEvent::KeyPress : QEvent::KeyRelease, Qt::Key_unknown, Qt::NoModifier, x11Keycode, 0,
+                  0, QString(), autoRepeat);
+  event.setTimestamp(time);
+  QApplication::sendEvent(widget.windowHandle(), &event);
+}
+
+void ShowWidget(QWidget& widget) {
+  widget.show();
+  QVERIFY(QTest::qWaitForWindowExposed(&widget));
+}
+
+}  // namespace
+
+class HookLibraryTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void missingOrIncompleteLibrariesAreTold() {
+    PosixHookLibrary missing("/nonexistent/libuiHook.so");
+    QCOMPARE(missing.Load(), HookLibrary::LoadResult::kNotFound);
+    std::vector<std::string> messages;
+    TuiHook hook(missing, missing, [&](const std::string& text, const std::string&) { messages.push_back(text); });
+    QCOMPARE(messages, std::vector<std::string>{"/nonexistent/libuiHook.so can not be found!"});
+    PosixHookLibrary withoutExports("libm.so.6");
+    QCOMPARE(withoutExports.Load(), HookLibrary::LoadResult::kMissingExports);
+    QVERIFY(!withoutExports.IsKeyDown(65));
+  }
+
+  void singleKeyGetsTheVirtualKeyAndASwallowedKeyNeverArrives() {
+    PosixHookLibrary library(Q9_HOOK_LIBRARY);
+    KeyCountingWidget widget;
+    ShowWidget(widget);
+    TuiHook hook(library, library, {});
+    QVERIFY(hook.DllLoaded());
+    std::vector<std::string> seen;
+    hook.OnRecordKeyboardSingleKey = [&](std::int32_t key, std::uint32_t, std::int32_t state, std::int32_t extended,
+                                         const std::string& text, bool& blocked) {
+      seen.push_back(std::to_string(key) + "/" + std::to_string(state) + "/" + std::to_string(extended) + " " + text);
+      blocked = key == 163;
+    };
+    hook.RecordKeyboardSingleKey();
+    SendKey(widget, true, 105, 10);  // right Ctrl
+    SendKey(widget, true, 104, 20);  // keypad Enter
+    SendKey(widget, false, 38, 30, true);  // an auto-repeat release of A: dropped
+    QCOMPARE(seen, (std::vector<std::string>{"163/1/1 R CTRL", "13/1/1 ENTER"}));
+    QCOMPARE(widget.keys, 2);  // Enter and the dropped release reach the widget, right Ctrl does not
+    QVERIFY(library.IsKeyDown(163));
+    hook.StopRecordKeyboardSingleKey();
+    SendKey(widget, true, 38, 40);
+    QCOMPARE(seen.size(), std::size_t{2});
+  }
+
+  void comboKeySeesTheHeldModifiers() {
+    PosixHookLibrary library(Q9_HOOK_LIBRARY);
+    KeyCountingWidget widget;
+    ShowWidget(widget);
+    TuiHook hook(library, library, {});
+    std::string text;
+    hook.OnRecordKeyboardComboKey = [&](auto, auto, auto, auto, auto, const std::string& combo) { text = combo; };
+    hook.RecordKeyboardComboKey();
+    SendKey(widget, true, 37, 1000);  // left Ctrl
+    SendKey(widget, true, 50, 1100);  // left Shift
+    SendKey(widget, true, 38, 1200);  // A
+    QCOMPARE(text, std::string("Ctrl+Shift+A"));
+    QCOMPARE(widget.keys, 2);  // the modifiers pass, A is swallowed
+    for (const quint32 code : {38u, 50u, 37u}) SendKey(widget, false, code, 1300);
+    QVERIFY(!library.IsKeyDown(162));
+  }
+
+  void macroRecordsTheKeysTheDelayAndTheWheel() {
+    PosixHookLibrary library(Q9_HOOK_LIBRARY);
+    KeyCountingWidget widget;
+    ShowWidget(widget);
+    TuiHook hook(library, library, {});
+    hook.OnRecordKeyboardMacroKey = [](auto...) {};
+    MacroKeyList recorded;
+    hook.OnStopRecordKeyboardMacroKey = [&](const MacroKeyList& list) { recorded = list; };
+    hook.RecordKeyboardMacroKey();
+    SendKey(widget, true, 38, 5000);
+    SendKey(widget, false, 38, 5150);
+    hook.StopRecordKeyboardMacroKey();
+    QCOMPARE(recorded.size(), std::size_t{3});
+    QCOMPARE(recorded[0].nKeyValue, 65);
+    QCOMPARE(recorded[1].nKeyType, kRecordedDelay);
+    QCOMPARE(recorded[1].nKeyValue, 150);
+    QCOMPARE(recorded[2].nKeyState, 0);
+    QCOMPARE(widget.keys, 0);
+
+    std::vector<int> buttons;
+    hook.OnHookMouseAllButton = [&](TMouseButtons button, std::int32_t, std::int16_t, bool& blocked) {
+      buttons.push_back(button);
+      blocked = true;
+    };
+    hook.StartHookMouse();
+    QWheelEvent wheel(QPointF(1, 1), QPointF(1, 1), QPoint(), QPoint(0, -120), Qt::NoButton, Qt::NoModifier,
+                      Qt::NoScrollPhase, false);
+    QApplication::sendEvent(widget.windowHandle(), &wheel);
+    QCOMPARE(buttons, std::vector<int>{WHEELDOWN});
+    QCOMPARE(widget.wheels, 0);
+    hook.StopHookMouse();
+  }
+};
+
+}  // namespace q9
+
+QTEST_MAIN(q9::HookLibraryTest)
+#include "uiHookLibraryTest.moc"
