@@ -803,5 +803,35 @@ TEST_F(Q9CtlMacroTest, OnlyTheChangingMacroCommandsWrite) {
   EXPECT_EQ(StoredValues(), before);
 }
 
+TEST_F(Q9CtlMacroTest, AnAddedMacroReachesTheMouseWithItsSteps) {
+  const std::string memory = files.str("mouse.bin");
+  ASSERT_EQ(Run({"macro", "add", "Burst", "A down, 150ms, A up, Left Click, EXT:ENTER down, 2000ms, EXT:ENTER up",
+                 "--loop", "3", "--group", "3"}),
+            0)
+      << err.str();
+  ASSERT_EQ(Run({"set", "button", "5", "Macro Keys...", "Burst", "--group", "3"}), 0) << err.str();
+  ASSERT_EQ(Run({"apply", "--simulate", "--sim-memory", memory}), 0) << err.str();
+
+  SimulatedMouse mouse;
+  ASSERT_TRUE(mouse.LoadImage(test::ReadFile(memory)));
+  const auto decoded = DecodeMemory(mouse.Memory(), mouse.CurrentState());
+  const auto& button = decoded["locations"][0]["buttonGroups"]["shift"][4];
+  ASSERT_EQ(button["function"], "Macro") << button.dump();
+  std::vector<std::string> steps;
+  for (const auto& step : button["steps"]) {
+    const std::string type = step["type"];
+    if (type == "key") steps.push_back(step["key"].get<std::string>() + " " + step["action"].get<std::string>());
+    else if (type == "mouse") steps.push_back(step["button"].get<std::string>() + " " + step["action"].get<std::string>());
+    else if (type == "delay") steps.push_back(std::to_string(step["ms"].get<int>()) + "ms");
+    else if (type == "loop") steps.push_back("loop " + std::to_string(step["count"].get<int>()));
+    else steps.push_back(step.dump());
+  }
+  const std::vector<std::string> expected = {"A press",     "150ms",      "A release",     "left press", "10ms",
+                                             "left release", "NUMPAD ENTER press", "2000ms", "NUMPAD ENTER release",
+                                             "loop 3"};
+  EXPECT_EQ(steps, expected);
+  EXPECT_EQ(decoded["warnings"], nlohmann::json::array());
+}
+
 }  // namespace
 }  // namespace q9
