@@ -34,7 +34,7 @@ QSpinBox* MakeNumberBox(QWidget* parent, const char* name, int minimum, int maxi
 TFrmFireKey::TFrmFireKey(const HookServices& hook, TuiLanguage& language, QWidget* parent)
     : TKeyDialogFrame(hook, language, parent, "TFrmFireKey", QSize(kWidth, kHeight), false) {
   setWindowTitle(QStringLiteral("Fire Key"));
-  AddLabel("Label1", "Setting for fire key delay and fire times.", QRect(28, 30, 375, 40), 13, true);
+  AddLabel("Label1", "Setting for fire key delay and fire times.", QRect(28, 22, 375, 52), 13, true);
   QLabel* delay = AddLabel("Label2", kDelayCaption, QRect(60, 86, 140, 28), 11, false);
   NBDELAY = MakeNumberBox(this, "NBDELAY", kMinDelayMs, kMaxDelayMs, kInitialDelayMs, QRect(210, 86, 140, 28));
   delay->setBuddy(NBDELAY);

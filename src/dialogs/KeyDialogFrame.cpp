@@ -22,6 +22,8 @@ constexpr std::int32_t kVkEscape = 27;
 constexpr int kButtonWidth = 84;
 constexpr int kButtonHeight = 30;
 constexpr int kButtonGap = 8;
+constexpr int kPromptPoints = 13;
+constexpr int kPromptMinPoints = 9;
 
 }  // namespace
 
@@ -100,6 +102,18 @@ void TKeyDialogFrame::UpdateAccessibleTexts() {
   if (auto* close = findChild<QPushButton*>(QStringLiteral("BtnClose"))) close->setAccessibleName(Tr("Close"));
   setAccessibleDescription(RecordsKeys() ? Tr(kChordHint) : QString());
   TranslateAccessibleTexts();
+  FitPrompt();
+}
+
+void TKeyDialogFrame::FitPrompt() {
+  auto* prompt = findChild<QLabel*>(QStringLiteral("Label1"));
+  if (!prompt) return;
+  QFont font = prompt->font();
+  for (int points = kPromptPoints; points >= kPromptMinPoints; --points) {
+    font.setPointSize(points);
+    prompt->setFont(font);
+    if (prompt->heightForWidth(prompt->width()) <= prompt->height()) break;
+  }
 }
 
 void TKeyDialogFrame::done(int result) {
@@ -120,6 +134,8 @@ void TKeyDialogFrame::AnswerFromHook(int result) {
 
 void TKeyDialogFrame::showEvent(QShowEvent* event) {
   if (!event->spontaneous()) {
+    // The language may have given the prompt another font since it was made.
+    FitPrompt();
     CentreOnOwner();
     if (!recording_ && !closing_) {
       recording_ = true;

@@ -89,6 +89,9 @@ class TKeyDialogFrame : public QDialog {
  private:
   void CentreOnOwner();
   void UpdateAccessibleTexts();
+  /// Sets the prompt (Label1) in a smaller size when its text, in the current language and font,
+  /// would not fit its area; never smaller than a floor.
+  void FitPrompt();
 
   std::unique_ptr<TuiHook> uiHook_;
   bool recordsKeys_;

@@ -20,7 +20,7 @@ TFrmSingleKey::TFrmSingleKey(const HookServices& hook, TuiLanguage& language, QW
     : TKeyDialogFrame(hook, language, parent, "TFrmSingleKey", QSize(kWidth, kHeight), true) {
   setWindowTitle(QStringLiteral("Single Key"));
   AddCloseButton();
-  AddLabel("Label1", kPrompt, QRect(28, 36, 416, 48), 13, true);
+  AddLabel("Label1", kPrompt, QRect(28, 26, 404, 62), 13, true);
   TextSingle = new QLineEdit(this);
   TextSingle->setObjectName(QStringLiteral("TextSingle"));
   TextSingle->setGeometry(28, 96, 416, 32);

@@ -21,7 +21,7 @@ TFrmCombo::TFrmCombo(const HookServices& hook, TuiLanguage& language, QWidget* p
     : TKeyDialogFrame(hook, language, parent, "TFrmCombo", QSize(kWidth, kHeight), true) {
   setWindowTitle(QStringLiteral("Combo Key"));
   AddCloseButton();
-  AddLabel("Label1", kPrompt, QRect(28, 36, 416, 48), 13, true);
+  AddLabel("Label1", kPrompt, QRect(28, 26, 404, 62), 13, true);
   TextCombo = new QLineEdit(this);
   TextCombo->setObjectName(QStringLiteral("TextCombo"));
   TextCombo->setGeometry(28, 96, 416, 32);
