@@ -48,6 +48,9 @@ TKeyDialogFrame::TKeyDialogFrame(const HookServices& hook, TuiLanguage& language
 
 TKeyDialogFrame::~TKeyDialogFrame() {
   if (languageForm_ >= 0) language_.UnregisterForm(languageForm_);
+  // Destroyed while still open (its owner window went): every recorder here runs on the keyboard
+  // hook, and the recorder's handler points into the part of this dialog that is already gone.
+  if (recording_) uiHook_->StopRecordKeyboardSingleKey();
 }
 
 QString TKeyDialogFrame::Tr(const char* text) const { return TranslatedText(language_, text); }

@@ -74,6 +74,7 @@ class KeyDialogsTest : public QObject {
   void withoutTheHookLibraryEachDialogTellsOnceAndStillWorks();
   void closingStopsTheRecorderAndReleasesTheLibrary();
   void everyControlHasANameInEnglishAndChinese();
+  void anOwnerDestroyedWhileTheDialogIsOpenEndsItWithCancel();
 
  private:
   /// Runs `act` on the modal dialog once `open` has shown it, and `open`'s result comes back.
@@ -554,6 +555,22 @@ void KeyDialogsTest::everyControlHasANameInEnglishAndChinese() {
                QCOMPARE(dialog.accessibleDescription().toStdString(), test::Translated("0804", kChordHint));
                Click(&dialog, "BTNCANCEL");
              });
+}
+
+void KeyDialogsTest::anOwnerDestroyedWhileTheDialogIsOpenEndsItWithCancel() {
+  auto* owner = new QWidget;
+  owner->show();
+  TSINGLEKEYINFO key{'B', 0};
+  const int result = WithDialog([&] { return ShowSingleKeyDialog(key, Services(), *language_, owner); },
+                                [&](QDialog&) {
+                                  hook_.Press('A');
+                                  delete owner;  // takes the dialog along
+                                });
+  QCOMPARE(result, kCancel);
+  QCOMPARE(key.nKeyValue1, 'B');
+  // Nothing listens any more; a key goes by without reaching the dialog that is gone.
+  QVERIFY(hook_.keyboardCallback == nullptr);
+  QVERIFY(!hook_.Press('C'));
 }
 
 QTEST_MAIN(KeyDialogsTest)
