@@ -3,10 +3,12 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
 #include <QScreen>
 #include <QTimer>
+#include <QWindow>
 
 #include "gui/Skin.h"
 #include "gui/SkinPalette.h"
@@ -157,6 +159,23 @@ void TKeyDialogFrame::keyPressEvent(QKeyEvent* event) {
 bool TKeyDialogFrame::focusNextPrevChild(bool next) {
   if (RecordsKeys()) return true;
   return QDialog::focusNextPrevChild(next);
+}
+
+void TKeyDialogFrame::mousePressEvent(QMouseEvent* event) {
+  if (event->button() != Qt::LeftButton) return QDialog::mousePressEvent(event);
+  // The window manager moves the window where it can; otherwise the dialog follows the pointer.
+  if (windowHandle() && windowHandle()->startSystemMove()) return;
+  dragOffset_ = event->globalPosition().toPoint() - frameGeometry().topLeft();
+}
+
+void TKeyDialogFrame::mouseMoveEvent(QMouseEvent* event) {
+  if (!dragOffset_ || !(event->buttons() & Qt::LeftButton)) return QDialog::mouseMoveEvent(event);
+  move(event->globalPosition().toPoint() - *dragOffset_);
+}
+
+void TKeyDialogFrame::mouseReleaseEvent(QMouseEvent* event) {
+  dragOffset_.reset();
+  QDialog::mouseReleaseEvent(event);
 }
 
 void TKeyDialogFrame::CentreOnOwner() {

@@ -10,8 +10,10 @@
 // the dialog is an ordinary one: Tab moves between the buttons, Enter answers OK, Escape Cancel.
 
 #include <QDialog>
+#include <QPoint>
 #include <QString>
 #include <memory>
+#include <optional>
 
 #include "input/HookServices.h"
 
@@ -83,6 +85,10 @@ class TKeyDialogFrame : public QDialog {
   void showEvent(QShowEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
   bool focusNextPrevChild(bool next) override;
+  /// The dialog has no frame: dragging it anywhere outside its controls moves it.
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
 
   TuiLanguage& language_;
 
@@ -98,6 +104,7 @@ class TKeyDialogFrame : public QDialog {
   bool recording_ = false;
   bool closing_ = false;
   int languageForm_ = -1;
+  std::optional<QPoint> dragOffset_;  ///< pointer position inside the window while dragging by hand
 };
 
 }  // namespace q9

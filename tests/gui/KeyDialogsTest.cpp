@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QPointer>
 #include <QPushButton>
 #include <QSpinBox>
@@ -75,6 +76,7 @@ class KeyDialogsTest : public QObject {
   void closingStopsTheRecorderAndReleasesTheLibrary();
   void everyControlHasANameInEnglishAndChinese();
   void anOwnerDestroyedWhileTheDialogIsOpenEndsItWithCancel();
+  void aDialogOpensCentredOnItsOwnerAndIsMovedByDragging();
 
  private:
   /// Runs `act` on the modal dialog once `open` has shown it, and `open`'s result comes back.
@@ -571,6 +573,38 @@ void KeyDialogsTest::anOwnerDestroyedWhileTheDialogIsOpenEndsItWithCancel() {
   // Nothing listens any more; a key goes by without reaching the dialog that is gone.
   QVERIFY(hook_.keyboardCallback == nullptr);
   QVERIFY(!hook_.Press('C'));
+}
+
+void KeyDialogsTest::aDialogOpensCentredOnItsOwnerAndIsMovedByDragging() {
+  QWidget owner;
+  owner.setGeometry(100, 80, 800, 600);
+  owner.show();
+  QVERIFY(QTest::qWaitForWindowExposed(&owner));
+  TFIREKEYINFO fire{2, 60};
+  QPoint centre;
+  QPoint dragged;
+  QPoint before;
+  WithDialog([&] { return ShowFireKeyDialog(fire, Services(), *language_, &owner); },
+             [&](QDialog& dialog) {
+               centre = dialog.frameGeometry().center();
+               before = dialog.pos();
+               // Pressed on the background below the prompt, moved by (30, 20).
+               const QPoint grip(10, 200);
+               QMouseEvent press(QEvent::MouseButtonPress, grip, dialog.mapToGlobal(grip), Qt::LeftButton,
+                                 Qt::LeftButton, Qt::NoModifier);
+               QApplication::sendEvent(&dialog, &press);
+               const QPoint to = grip + QPoint(30, 20);
+               QMouseEvent move(QEvent::MouseMove, to, dialog.mapToGlobal(to), Qt::NoButton, Qt::LeftButton,
+                                Qt::NoModifier);
+               QApplication::sendEvent(&dialog, &move);
+               QMouseEvent release(QEvent::MouseButtonRelease, to, dialog.mapToGlobal(to), Qt::LeftButton,
+                                   Qt::NoButton, Qt::NoModifier);
+               QApplication::sendEvent(&dialog, &release);
+               dragged = dialog.pos();
+               Click(&dialog, "BTNCANCEL");
+             });
+  QVERIFY2((centre - owner.frameGeometry().center()).manhattanLength() <= 2, "not centred on the owner");
+  QCOMPARE(dragged - before, QPoint(30, 20));
 }
 
 QTEST_MAIN(KeyDialogsTest)
