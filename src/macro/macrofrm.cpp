@@ -260,7 +260,11 @@ void TFrmMacro::BuildControls() {
   BtnClose = MakeButton(this, "BtnClose", "", QRect(kWidth - 34, 8, 28, 24), "action");
   BtnClose->setIcon(skin::CloseIcon());
 
-  connect(ListBoxMacroList, &QListWidget::currentRowChanged, this, [this](int row) { MacroSelected(row); });
+  // By selection, not by the current row: focusing the list makes a row current without selecting it.
+  connect(ListBoxMacroList, &QListWidget::itemSelectionChanged, this, [this] {
+    const QList<QListWidgetItem*> selected = ListBoxMacroList->selectedItems();
+    MacroSelected(selected.isEmpty() ? -1 : ListBoxMacroList->row(selected.front()));
+  });
   connect(TextMacroName, &TTextMacroName::Committed, this, [this] { CommitMacroName(); });
   connect(TextMacroName, &TTextMacroName::Abandoned, this, [this] { AbandonMacroName(); });
   connect(TextEditDelay, &TTextEditDelay::Committed, this, [this](const QString& text) { CommitDelay(text); });
