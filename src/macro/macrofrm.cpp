@@ -188,7 +188,10 @@ TFrmMacro::TFrmMacro(const HookServices& hook, TuiLanguage& language, QWidget* p
   Translate();
   OnLanguageChange(language_, this, [this] {
     Translate();
-    if (!recording_) ShowMacroEntries();
+    if (recording_) return;
+    const int row = SelectedRow();
+    ShowMacroEntries();
+    if (row >= 0) SelectRow(row);
   });
 }
 
@@ -203,47 +206,49 @@ void TFrmMacro::BuildControls() {
   MakeLabel(this, "LabelTitle", "Macro Manager", QRect(24, 12, 420, 36), 18, true);
   MakeLabel(this, "LabelVersion", "Macro Exchange Version: ZO1.0", QRect(26, 48, 400, 18), 8, false, "muted");
 
-  MakeLabel(this, "LabelMacroList", "Macro List", QRect(24, 78, 236, 22), 12, true, "heading");
-  MakeLabel(this, "LabelActions", "Actions", QRect(278, 78, 244, 22), 12, true, "heading");
-  MakeLabel(this, "LabelOptions", "Options", QRect(540, 78, 195, 22), 12, true, "heading");
-  MakeLabel(this, "LabelMacroListHint", "SELECT,NEW,DELETE MACROS", QRect(24, 100, 236, 18), 8, false, "muted");
-  MakeLabel(this, "LabelActionsHint", "KEYBOARD KEYS,DELAY,MOUSE KEYS", QRect(278, 100, 244, 18), 8, false, "muted");
-  MakeLabel(this, "LabelOptionsHint", "More options for professtional users", QRect(540, 100, 200, 18), 8, false,
+  MakeLabel(this, "LabelMacroList", "Macro List", QRect(24, 78, 220, 22), 12, true, "heading");
+  MakeLabel(this, "LabelActions", "Actions", QRect(256, 78, 248, 22), 12, true, "heading");
+  MakeLabel(this, "LabelOptions", "Options", QRect(516, 78, 220, 22), 12, true, "heading");
+  MakeLabel(this, "LabelMacroListHint", "SELECT,NEW,DELETE MACROS", QRect(24, 100, 220, 18), 8, false, "muted");
+  MakeLabel(this, "LabelActionsHint", "KEYBOARD KEYS,DELAY,MOUSE KEYS", QRect(256, 100, 248, 18), 8, false, "muted");
+  MakeLabel(this, "LabelOptionsHint", "More options for professtional users", QRect(516, 100, 220, 18), 8, false,
             "muted");
 
-  ListBoxMacroList = MakeList(this, "ListBoxMacroList", QRect(24, 122, 236, 334));
+  ListBoxMacroList = MakeList(this, "ListBoxMacroList", QRect(24, 122, 220, 334));
   TextMacroName = new TTextMacroName(ListBoxMacroList->viewport());
-  ListBoxMacroKey = MakeList(this, "ListBoxMacroKey", QRect(278, 122, 244, 334));
+  ListBoxMacroKey = MakeList(this, "ListBoxMacroKey", QRect(256, 122, 248, 334));
   TextEditDelay = new TTextEditDelay(ListBoxMacroKey->viewport());
   TextEditDelay->move(-200, -200);
 
   PanelMaroEdit = new QWidget(this);
   PanelMaroEdit->setObjectName(QStringLiteral("PanelMaroEdit"));
-  PanelMaroEdit->setGeometry(540, 122, 200, 334);
-  MakeLabel(PanelMaroEdit, "LabelRecordOptions", "RECORD OPTIONS", QRect(0, 0, 195, 18), 9, true);
-  BtnMacroRecord = MakeButton(PanelMaroEdit, "BtnMacroRecord", kStartRecord, QRect(0, 22, 195, 28), "primary", true);
+  PanelMaroEdit->setGeometry(516, 122, 220, 334);
+  // Narrow buttons: less padding than elsewhere, and a pressed toggle shows it.
+  PanelMaroEdit->setStyleSheet(QStringLiteral("QPushButton { padding: 3px 3px; } QPushButton:checked { border: 1px solid %1; color: %1; }").arg(skin::kAccent.name()));
+  MakeLabel(PanelMaroEdit, "LabelRecordOptions", "RECORD OPTIONS", QRect(0, 0, 220, 18), 9, true);
+  BtnMacroRecord = MakeButton(PanelMaroEdit, "BtnMacroRecord", kStartRecord, QRect(0, 22, 220, 28), "primary", true);
   BtnMacroRecord->setProperty(kNoTranslateProperty, true);  // its caption changes with the state: set translated
   BtnAutoDelay = new QCheckBox(QStringLiteral("Add Delay"), PanelMaroEdit);
   BtnAutoDelay->setObjectName(QStringLiteral("BtnAutoDelay"));
-  BtnAutoDelay->setGeometry(0, 56, 195, 22);
+  BtnAutoDelay->setGeometry(0, 56, 130, 22);
   BtnAutoDelay->setChecked(true);
   BtnMacroLoop = new QCheckBox(QStringLiteral("Loop"), PanelMaroEdit);
   BtnMacroLoop->setObjectName(QStringLiteral("BtnMacroLoop"));
   BtnMacroLoop->setGeometry(0, 82, 110, 24);
   BoxMacroLoop = new QSpinBox(PanelMaroEdit);
   BoxMacroLoop->setObjectName(QStringLiteral("BoxMacroLoop"));
-  BoxMacroLoop->setGeometry(115, 82, 80, 24);
+  BoxMacroLoop->setGeometry(140, 82, 80, 24);
   BoxMacroLoop->setRange(0, kEditorLoopLimit);
   BoxMacroLoop->setEnabled(false);
 
-  MakeLabel(PanelMaroEdit, "LabelEditOptions", "EDIT OPTIONS", QRect(0, 118, 195, 18), 9, true);
-  BtnRecordbefore = MakeButton(PanelMaroEdit, "BtnRecordbefore", "Record before", QRect(0, 140, 95, 28), "action", true);
-  BtnRecordafter = MakeButton(PanelMaroEdit, "BtnRecordafter", "Record after", QRect(100, 140, 95, 28), "action", true);
-  BtnInsertDelay = MakeButton(PanelMaroEdit, "BtnInsertDelay", "Insert Delay", QRect(0, 174, 95, 28));
-  BtnEditDelay = MakeButton(PanelMaroEdit, "BtnEditDelay", "Edit Delay", QRect(100, 174, 95, 28));
-  BtnDelete = MakeButton(PanelMaroEdit, "BtnDelete", "Delete", QRect(0, 208, 95, 28));
-  BtnMouseEvent = MakeButton(PanelMaroEdit, "BtnMouseEvent", "Mouse Event", QRect(100, 208, 95, 28));
-  LabelEntryCount = MakeLabel(PanelMaroEdit, "LabelEntryCount", "", QRect(0, 248, 195, 80), 9);
+  MakeLabel(PanelMaroEdit, "LabelEditOptions", "EDIT OPTIONS", QRect(0, 118, 220, 18), 9, true);
+  BtnRecordbefore = MakeButton(PanelMaroEdit, "BtnRecordbefore", "Record before", QRect(0, 140, 108, 28), "action", true);
+  BtnRecordafter = MakeButton(PanelMaroEdit, "BtnRecordafter", "Record after", QRect(112, 140, 108, 28), "action", true);
+  BtnInsertDelay = MakeButton(PanelMaroEdit, "BtnInsertDelay", "Insert Delay", QRect(0, 174, 108, 28));
+  BtnEditDelay = MakeButton(PanelMaroEdit, "BtnEditDelay", "Edit Delay", QRect(112, 174, 108, 28));
+  BtnDelete = MakeButton(PanelMaroEdit, "BtnDelete", "Delete", QRect(0, 208, 108, 28));
+  BtnMouseEvent = MakeButton(PanelMaroEdit, "BtnMouseEvent", "Mouse Event", QRect(112, 208, 108, 28));
+  LabelEntryCount = MakeLabel(PanelMaroEdit, "LabelEntryCount", "", QRect(0, 248, 220, 80), 9);
   LabelEntryCount->setProperty(kNoTranslateProperty, true);
   LabelEntryCount->setWordWrap(true);
   LabelEntryCount->setAlignment(Qt::AlignLeft | Qt::AlignTop);
