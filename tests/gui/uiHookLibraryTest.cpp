@@ -26,9 +26,10 @@ class KeyCountingWidget : public QWidget {
   void wheelEvent(QWheelEvent*) override { ++wheels; }
 };
 
-void SendKey(QWidget& widget, bool pressed, quint32 x11Keycode, quint64 time, bool autoRepeat = false) {
-  QKeyEvent event(pressed ? QEvent::KeyPress : QEvent::KeyRelease, Qt::Key_unknown, Qt::NoModifier, x11Keycode, 0,
-                  0, QString(), autoRepeat);
+void SendKey(QWidget& widget, bool pressed, quint32 x11Keycode, quint64 time, bool autoRepeat = false,
+             quint32 keysym = 0) {
+  QKeyEvent event(pressed ? QEvent::KeyPress : QEvent::KeyRelease, Qt::Key_unknown, Qt::NoModifier, x11Keycode,
+                  keysym, 0, QString(), autoRepeat);
   event.setTimestamp(time);
   QApplication::sendEvent(widget.windowHandle(), &event);
 }
@@ -77,6 +78,26 @@ class HookLibraryTest : public QObject {
     hook.StopRecordKeyboardSingleKey();
     SendKey(widget, true, 38, 40);
     QCOMPARE(seen.size(), std::size_t{2});
+  }
+
+  void theKeypadWithoutNumLockGivesTheNavigationKeys() {
+    PosixHookLibrary library(Q9_HOOK_LIBRARY);
+    KeyCountingWidget widget;
+    ShowWidget(widget);
+    TuiHook hook(library, library, {});
+    std::vector<std::string> seen;
+    hook.OnRecordKeyboardSingleKey = [&](std::int32_t key, std::uint32_t, std::int32_t, std::int32_t extended,
+                                         const std::string& text, bool&) {
+      seen.push_back(std::to_string(key) + "/" + std::to_string(extended) + " " + text);
+    };
+    hook.RecordKeyboardSingleKey();
+    SendKey(widget, true, 79, 10, false, 0xff95);  // keypad 7 as KP_Home
+    SendKey(widget, false, 79, 20, false, 0xff95);
+    SendKey(widget, true, 79, 30, false, 0xffb7);  // keypad 7 as KP_7
+    SendKey(widget, false, 79, 40, false, 0xffb7);
+    QCOMPARE(seen, (std::vector<std::string>{"36/0 HOME", "36/0 HOME", "103/0 NUMPAD 7", "103/0 NUMPAD 7"}));
+    QVERIFY(!library.IsKeyDown(36));
+    hook.StopRecordKeyboardSingleKey();
   }
 
   void comboKeySeesTheHeldModifiers() {
