@@ -1,6 +1,9 @@
 // The input hook through the real libuiHook.so: key events sent to a window come back as the
 // virtual keys of the recorders, and a swallowed event never reaches the widget.
+#include <dlfcn.h>
+
 #include <QApplication>
+#include <QTemporaryDir>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QWheelEvent>
@@ -54,6 +57,38 @@ class HookLibraryTest : public QObject {
     PosixHookLibrary withoutExports("libm.so.6");
     QCOMPARE(withoutExports.Load(), HookLibrary::LoadResult::kMissingExports);
     QVERIFY(!withoutExports.IsKeyDown(65));
+  }
+
+  void aBrokenFileIsToldAsMissingAndAHalfLibraryIsReleasedSilently() {
+    QTemporaryDir folder;
+    const std::string broken = folder.filePath("libuiHook.so").toStdString();
+    {
+      QFile file(QString::fromStdString(broken));
+      QVERIFY(file.open(QIODevice::WriteOnly));
+      file.write("\x7f" "ELF but nothing after it");
+    }
+    PosixHookLibrary brokenLibrary(broken);
+    std::vector<std::string> texts;
+    std::vector<std::string> captions;
+    const auto report = [&](const std::string& text, const std::string& caption) {
+      texts.push_back(text);
+      captions.push_back(caption);
+    };
+    {
+      TuiHook hook(brokenLibrary, brokenLibrary, report);
+      QVERIFY(!hook.DllLoaded());
+      hook.RecordKeyboardSingleKey();
+      hook.StopRecordKeyboardSingleKey();
+    }
+    QCOMPARE(texts, std::vector<std::string>{broken + " can not be found!"});
+    QCOMPARE(captions, std::vector<std::string>{"Error"});
+
+    PosixHookLibrary partial(Q9_PARTIAL_HOOK_LIBRARY);
+    TuiHook hook(partial, partial, report);
+    QVERIFY(!hook.DllLoaded());
+    QCOMPARE(texts.size(), std::size_t{1});
+    QCOMPARE(dlopen(Q9_PARTIAL_HOOK_LIBRARY, RTLD_NOW | RTLD_NOLOAD), nullptr);  // released again
+    hook.RecordKeyboardSingleKey();  // nothing of the half library is called
   }
 
   void singleKeyGetsTheVirtualKeyAndASwallowedKeyNeverArrives() {

@@ -11,6 +11,7 @@
 
 #include "input/uiHook.h"
 #include "platform/windows/WinHookLibrary.h"
+#include "platform/windows/WinText.h"
 
 namespace q9 {
 namespace {
@@ -91,6 +92,29 @@ TEST(WinHookLibrary, AMissingLibraryIsToldOnceAndRecordingDoesNothing) {
   }
   EXPECT_EQ(messages.texts, std::vector<std::string>{"Z:\\nonexistent\\uiHook.dll can not be found!"});
   EXPECT_EQ(messages.captions, std::vector<std::string>{"Error"});
+}
+
+TEST(WinHookLibrary, ADamagedFileIsToldAsMissing) {
+  wchar_t folder[MAX_PATH];
+  ASSERT_NE(GetTempPathW(MAX_PATH, folder), 0u);
+  const std::wstring path = std::wstring(folder) + L"q9-damaged-uiHook.dll";
+  const HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  ASSERT_NE(file, INVALID_HANDLE_VALUE);
+  const char bytes[] = "MZ and nothing a loader could use";
+  DWORD written = 0;
+  WriteFile(file, bytes, sizeof bytes, &written, nullptr);
+  CloseHandle(file);
+
+  const std::string utf8Path = NarrowToUtf8(path);
+  WinHookLibrary library(utf8Path);
+  const WinKeyStateSource keyState;
+  Messages messages;
+  {
+    TuiHook hook(library, keyState, messages.Reporter());
+    EXPECT_FALSE(hook.DllLoaded());
+  }
+  DeleteFileW(path.c_str());
+  EXPECT_EQ(messages.texts, std::vector<std::string>{utf8Path + " can not be found!"});
 }
 
 TEST(WinHookLibrary, ALibraryWithoutTheEntryPointsIsReleasedWithoutAMessage) {

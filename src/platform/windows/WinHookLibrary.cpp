@@ -21,7 +21,11 @@ WinHookLibrary::~WinHookLibrary() { Unload(); }
 
 HookLibrary::LoadResult WinHookLibrary::Load() {
   if (module_ != nullptr) return LoadResult::kLoaded;
+  // A damaged file must not bring up the system's own error box before the program's message.
+  DWORD previousMode = 0;
+  const BOOL modeSet = SetThreadErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX, &previousMode);
   const HMODULE module = LoadLibraryW(WidenUtf8(file_).c_str());
+  if (modeSet) SetThreadErrorMode(previousMode, nullptr);
   if (module == nullptr) return LoadResult::kNotFound;
   module_ = module;
   enableKeyboard_ = Entry<EnableFunction>(module, "EnableKeyboardHook");
