@@ -3,6 +3,8 @@
 #include <dlfcn.h>
 
 #include <QApplication>
+#include <QProcess>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -132,6 +134,34 @@ class HookLibraryTest : public QObject {
     SendKey(widget, false, 79, 40, false, 0xffb7);
     QCOMPARE(seen, (std::vector<std::string>{"36/0 HOME", "36/0 HOME", "103/0 NUMPAD 7", "103/0 NUMPAD 7"}));
     QVERIFY(!library.IsKeyDown(36));
+    hook.StopRecordKeyboardSingleKey();
+  }
+
+  // Real key events of an X server (run under Xvfb with the xcb platform): the key symbols the
+  // server gives reach the library, so the keypad without Num Lock is told from the navigation keys.
+  void realKeysOfTheXServer() {
+    if (QGuiApplication::platformName() != QStringLiteral("xcb")) QSKIP("needs an X server (xcb platform)");
+    const QString xdotool = QStandardPaths::findExecutable(QStringLiteral("xdotool"));
+    if (xdotool.isEmpty()) QSKIP("needs xdotool");
+    PosixHookLibrary library(Q9_HOOK_LIBRARY);
+    KeyCountingWidget widget;
+    ShowWidget(widget);
+    const QString window = QString::number(widget.winId());
+    QCOMPARE(QProcess::execute(xdotool, {"windowfocus", "--sync", window}), 0);
+    QTRY_VERIFY(widget.isActiveWindow());
+    TuiHook hook(library, library, {});
+    std::vector<std::string> presses;
+    hook.OnRecordKeyboardSingleKey = [&](std::int32_t key, std::uint32_t, std::int32_t state, std::int32_t extended,
+                                         const std::string& text, bool&) {
+      if (state == kKeyPressed) presses.push_back(std::to_string(key) + "/" + std::to_string(extended) + " " + text);
+    };
+    hook.RecordKeyboardSingleKey();
+    QCOMPARE(QProcess::execute(xdotool, {"key", "--clearmodifiers", "KP_Home", "Home", "KP_Enter"}), 0);
+    QTRY_VERIFY(presses.size() >= 3);
+    QTest::qWait(100);
+    std::string all;
+    for (const std::string& press : presses) all += press + "; ";
+    QVERIFY2(presses == (std::vector<std::string>{"36/0 HOME", "36/1 HOME", "13/1 ENTER"}), all.c_str());
     hook.StopRecordKeyboardSingleKey();
   }
 
