@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "input/uiHook.h"
+#include "platform/Backends.h"
 #include "platform/posix/PosixHookLibrary.h"
 
 namespace q9 {
@@ -163,6 +164,22 @@ class HookLibraryTest : public QObject {
     for (const std::string& press : presses) all += press + "; ";
     QVERIFY2(presses == (std::vector<std::string>{"36/0 HOME", "36/1 HOME", "13/1 ENTER"}), all.c_str());
     hook.StopRecordKeyboardSingleKey();
+  }
+
+  // The program's backend finds the library by name (this program's run path is the library's
+  // folder, as q9config's is) and reads the held keys from it.
+  void theBackendsKeyStateIsTheLibrarysOwn() {
+    const HookBackend backend = MakeHookBackend();
+    QCOMPARE(std::string(backend.library->FileName()), std::string("libuiHook.so"));
+    QVERIFY(!backend.keyState->IsKeyDown(162));  // not loaded yet: nothing is held
+    KeyCountingWidget widget;
+    ShowWidget(widget);
+    TuiHook hook(*backend.library, *backend.keyState, {});
+    QVERIFY(hook.DllLoaded());
+    SendKey(widget, true, 37, 10);  // left Ctrl
+    QVERIFY(backend.keyState->IsKeyDown(162));
+    SendKey(widget, false, 37, 20);
+    QVERIFY(!backend.keyState->IsKeyDown(162));
   }
 
   void comboKeySeesTheHeldModifiers() {
