@@ -4,12 +4,18 @@
 // holding only the buttons the hook produces.
 //
 // Input: a recorder number, then 6-byte events: kind (even = key, odd = mouse), code, flags, time
-// step (two bytes, little-endian), position/data byte.
+// step (two bytes, little-endian), position/data byte. A key event whose kind has bit 1 set comes
+// as the hook library of X11 sees it: code = X11 key code, the data byte picks a key symbol around
+// the keypad's navigation symbols; it goes through the X11 key table first, whose every answer must
+// be a key the key tables name.
 
 #include <cstdint>
 #include <cstdlib>
+#include <optional>
 
+#include "input/X11KeyTable.h"
 #include "input/uiHook.h"
+#include "input/uiKeyCode.h"
 #include "platform/fake/FakeHookLibrary.h"
 
 namespace {
@@ -18,7 +24,12 @@ void Feed(q9::FakeHookLibrary& library, const std::uint8_t* data, std::size_t si
   for (std::size_t at = 0; at + 6 <= size; at += 6) {
     const std::uint8_t* event = data + at;
     library.Advance(static_cast<std::uint32_t>(event[3] | (event[4] << 8)) * ((event[2] & 0x40) != 0 ? 64u : 1u));
-    if ((event[0] & 1) == 0) {
+    if ((event[0] & 3) == 2) {
+      const std::optional<q9::VirtualKey> key = q9::VirtualKeyFromX11Keycode(event[1], 0xff90u + (event[5] & 0x1F));
+      if (!key) continue;
+      if (key->vk == 0 || q9::VKToKeyName(key->vk, key->extended ? 1 : 0).empty()) std::abort();
+      library.Key(key->vk, (event[2] & 0x80) == 0, key->extended, event[1]);
+    } else if ((event[0] & 1) == 0) {
       library.Key(event[1], (event[2] & 0x80) == 0, (event[2] & 1) != 0, event[5], event[0] >> 7);
     } else {
       library.Mouse(512u + (event[1] & 0x0F), static_cast<std::int8_t>(event[5]) * 1000,

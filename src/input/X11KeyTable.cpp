@@ -98,21 +98,46 @@ constexpr Row kRows[] = {
     {226, 181, true},  // media select
 };
 
+// The keypad's digit and decimal keys with Num Lock off: evdev key code -> virtual key, not extended.
+constexpr Row kKeypadWithoutNumLock[] = {
+    {71, 36, false},  // keypad 7: Home
+    {72, 38, false},  // keypad 8: Up
+    {73, 33, false},  // keypad 9: Page Up
+    {75, 37, false},  // keypad 4: Left
+    {76, 12, false},  // keypad 5: Clear
+    {77, 39, false},  // keypad 6: Right
+    {79, 35, false},  // keypad 1: End
+    {80, 40, false},  // keypad 2: Down
+    {81, 34, false},  // keypad 3: Page Down
+    {82, 45, false},  // keypad 0: Insert
+    {83, 46, false},  // keypad .: Delete
+};
+
 constexpr std::size_t kEvdevCodes = 256;
 
-constexpr std::array<Row, kEvdevCodes> BuildIndex() {
+template <std::size_t N>
+constexpr std::array<Row, kEvdevCodes> BuildIndex(const Row (&rows)[N]) {
   std::array<Row, kEvdevCodes> index{};
-  for (const Row& row : kRows) index[row.evdev] = row;
+  for (const Row& row : rows) index[row.evdev] = row;
   return index;
 }
 
-constexpr std::array<Row, kEvdevCodes> kIndex = BuildIndex();
+constexpr std::array<Row, kEvdevCodes> kIndex = BuildIndex(kRows);
+constexpr std::array<Row, kEvdevCodes> kIndexWithoutNumLock = BuildIndex(kKeypadWithoutNumLock);
+
+bool IsKeypadNavigationKeysym(std::uint32_t keysym) {
+  return keysym >= kFirstKeypadNavigationKeysym && keysym <= kLastKeypadNavigationKeysym;
+}
 
 }  // namespace
 
-std::optional<VirtualKey> VirtualKeyFromX11Keycode(std::uint32_t keycode) {
+std::optional<VirtualKey> VirtualKeyFromX11Keycode(std::uint32_t keycode, std::uint32_t keysym) {
   if (keycode < kX11KeycodeOffset || keycode - kX11KeycodeOffset >= kEvdevCodes) return std::nullopt;
-  const Row& row = kIndex[keycode - kX11KeycodeOffset];
+  const std::size_t evdev = keycode - kX11KeycodeOffset;
+  if (IsKeypadNavigationKeysym(keysym) && kIndexWithoutNumLock[evdev].vk != 0) {
+    return VirtualKey{kIndexWithoutNumLock[evdev].vk, false};
+  }
+  const Row& row = kIndex[evdev];
   if (row.vk == 0) return std::nullopt;
   return VirtualKey{row.vk, row.extended};
 }

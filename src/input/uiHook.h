@@ -6,6 +6,9 @@
 // All callbacks run on the GUI thread, inside the hook library's call. One instance is alive at a
 // time (the recording dialogs are modal); the library is shared by the process, so destroying an
 // instance releases it and the next instance loads it again.
+//
+// Every recorder hands its items over inside the library's call, on the GUI thread, so nothing is
+// queued for later: there is no deferred queue and no delivery thread behind the component.
 
 #include <array>
 #include <cstdint>

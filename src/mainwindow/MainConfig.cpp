@@ -35,6 +35,7 @@
 #include "mainwindow/ReportRateOptions.h"
 #include "mainwindow/SensitivityPage.h"
 #include "mainwindow/showdialog.h"
+#include "platform/Backends.h"
 
 namespace q9 {
 
@@ -183,6 +184,13 @@ TqvGMConfigMain::TqvGMConfigMain(MainWindowServices services, QWidget* parent)
   FChannel = std::make_unique<TuiSTDCommand>(services_.transport, services_.scheduler,
                                              services_.programFolder / kConfigFileName);
   FContacts = ReadSupportContacts(services_.programFolder / kConfigFileName);
+  if (services_.hookLibrary == nullptr || services_.hookKeyState == nullptr) {
+    HookBackend hook = MakeHookBackend();
+    FOwnHookLibrary = std::move(hook.library);
+    FOwnHookKeyState = std::move(hook.keyState);
+    services_.hookLibrary = FOwnHookLibrary.get();
+    services_.hookKeyState = FOwnHookKeyState.get();
+  }
 
   BuildTopBar();
   BuildPageArea();
@@ -208,6 +216,13 @@ TqvGMConfigMain::TqvGMConfigMain(MainWindowServices services, QWidget* parent)
 
   if (const QScreen* screen = QGuiApplication::primaryScreen())
     move(screen->availableGeometry().center() - rect().center());
+}
+
+HookServices TqvGMConfigMain::RecordingHookServices() {
+  return {*services_.hookLibrary, *services_.hookKeyState,
+          [this](const std::string& text, const std::string& caption) {
+            ShowMessageDialog(TranslatedText(*FLanguage, caption), TranslatedText(*FLanguage, text), 0, this);
+          }};
 }
 
 TqvGMConfigMain::~TqvGMConfigMain() {

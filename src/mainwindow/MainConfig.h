@@ -18,6 +18,7 @@
 #include "components/uiCommandSetting.h"
 #include "components/uiMenuEx.h"
 #include "device/uiSTDCommand.h"
+#include "input/HookServices.h"
 #include "lang/uiLanguage.h"
 #include "platform/DeviceNotifications.h"
 #include "platform/DriverTransport.h"
@@ -63,6 +64,10 @@ struct MainWindowServices {
   std::function<void()> terminate;
   /// The system's pointer settings; null: the window changes none of them.
   SystemMouseSettings* mouseSettings = nullptr;
+  /// The hook library and its key state for the recording dialogs; null: the window makes the
+  /// platform's own (MakeHookBackend) and keeps them.
+  HookLibrary* hookLibrary = nullptr;
+  const KeyStateSource* hookKeyState = nullptr;
 };
 
 /// The addresses of the help/support page, from the [SUPPORT] section of config.ini.
@@ -137,6 +142,9 @@ class TqvGMConfigMain : public QWidget {
   TuiMenuEx& uiMenuExMouseMemorySetting() { return FMenuMemory; }
   TuiMenuExPopup& uiMenuExOptionsPopup() { return *FMenuOptionsPopup; }
   TProgramOptions& ProgramOptions() { return *FProgramOptions; }
+  /// What a recording dialog opened from this window builds its hook with; the hook's errors appear
+  /// in the message dialog, translated.
+  HookServices RecordingHookServices();
 
  protected:
   void showEvent(QShowEvent* event) override;
@@ -213,6 +221,8 @@ class TqvGMConfigMain : public QWidget {
   std::unique_ptr<TuiMenuExPopup> FMenuButtonsPopup;
   std::unique_ptr<TuiMenuExPopup> FMenuOptionsPopup;
   std::unique_ptr<TuiMenuExPopup> FMenuMemoryPopup;
+  std::unique_ptr<HookLibrary> FOwnHookLibrary;  ///< when the services bring none
+  std::unique_ptr<KeyStateSource> FOwnHookKeyState;
   SupportContacts FContacts;
   std::optional<QCursor> FHandCursor;    ///< image/hand.cur: tab, assignment, DPI and help buttons
   std::optional<QCursor> FSliderCursor;  ///< image/attack.cur: the sliders

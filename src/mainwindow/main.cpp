@@ -128,9 +128,11 @@ int RunWindow(q9::TDM& DM, const Options& options, const q9::SystemLocale& local
   const std::unique_ptr<q9::Shell> shell = q9::MakeShell();
   const std::unique_ptr<q9::SystemMouseSettingsChain> mouseSettings = q9::MakeSystemMouseSettings();
   mouseSettings->Add(std::make_unique<q9::QtMouseSettings>());
+  // Loaded only when a recording dialog opens; the program's folder is on the loader's search path.
+  const q9::HookBackend hook = q9::MakeHookBackend();
 
   q9::TqvGMConfigMain window({DM, scheduler, *transport, *messaging, *shell, locale, programFolder, notifications.get(),
-                              {}, {}, mouseSettings.get()});
+                              {}, {}, mouseSettings.get(), hook.library.get(), hook.keyState.get()});
   ShownReporter reporter;
   if (options.reportShown) window.installEventFilter(&reporter);
   window.show();

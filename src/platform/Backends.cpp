@@ -9,6 +9,7 @@
 #include "platform/windows/WinDeviceNotifications.h"
 #include "platform/windows/WinDeviceSetup.h"
 #include "platform/windows/WinDriverTransport.h"
+#include "platform/windows/WinHookLibrary.h"
 #include "platform/windows/WinRegistryStore.h"
 #include "platform/windows/WinShell.h"
 #include "platform/windows/WinSingleInstanceLock.h"
@@ -19,6 +20,7 @@
 #else
 #include "platform/DriverSocketProtocol.h"
 #include "platform/posix/PosixDriverTransport.h"
+#include "platform/posix/PosixHookLibrary.h"
 #include "platform/posix/PosixShell.h"
 #include "platform/posix/UdevDeviceNotifications.h"
 #include "platform/posix/UdevDeviceSetup.h"
@@ -60,6 +62,7 @@ std::unique_ptr<SystemMouseSettingsChain> MakeSystemMouseSettings() {
   chain->Add(std::make_unique<WinSystemMouseSettings>());
   return chain;
 }
+HookBackend MakeHookBackend() { return {std::make_unique<WinHookLibrary>(), std::make_unique<WinKeyStateSource>()}; }
 #else
 namespace {
 
@@ -72,6 +75,16 @@ std::filesystem::path StoreFolderOrDefault(const std::filesystem::path& storeFol
                              "folder for this user (name one with --store)");
   return folder;
 }
+
+// The key state the hook library has seen, asked of the library that owns it.
+class LibraryKeyState : public KeyStateSource {
+ public:
+  explicit LibraryKeyState(const KeyStateSource& library) : library_(library) {}
+  bool IsKeyDown(std::int32_t vk) const override { return library_.IsKeyDown(vk); }
+
+ private:
+  const KeyStateSource& library_;
+};
 
 }  // namespace
 
@@ -104,6 +117,11 @@ std::unique_ptr<SystemMouseSettingsChain> MakeSystemMouseSettings() {
   chain->Add(std::make_unique<X11PointerControl>());
 #endif
   return chain;
+}
+HookBackend MakeHookBackend() {
+  auto library = std::make_unique<PosixHookLibrary>();
+  auto keyState = std::make_unique<LibraryKeyState>(*library);
+  return {std::move(library), std::move(keyState)};
 }
 #endif
 

@@ -7,6 +7,8 @@
 #include "platform/DeviceNotifications.h"
 #include "platform/DeviceSetup.h"
 #include "platform/DriverTransport.h"
+#include "platform/HookLibrary.h"
+#include "platform/KeyStateSource.h"
 #include "platform/Scheduler.h"
 #include "platform/RegistryStore.h"
 #include "platform/Shell.h"
@@ -37,5 +39,14 @@ std::unique_ptr<DeviceNotifications> MakeDeviceNotifications(Scheduler& schedule
 /// server's pointer control, each where this build has it. A GUI program adds its toolkit's own
 /// settings to the chain before handing it out.
 std::unique_ptr<SystemMouseSettingsChain> MakeSystemMouseSettings();
+
+/// The hook library of the platform (found by the loader's search, not loaded yet) and the key state
+/// the recorders read with it. Where the library tracks the keys itself, keyState asks the library:
+/// it is declared after it, so it goes first and never outlives it.
+struct HookBackend {
+  std::unique_ptr<HookLibrary> library;
+  std::unique_ptr<KeyStateSource> keyState;
+};
+HookBackend MakeHookBackend();
 
 }  // namespace q9

@@ -1,6 +1,11 @@
 // The input hook through the real libuiHook.so: key events sent to a window come back as the
 // virtual keys of the recorders, and a swallowed event never reaches the widget.
+#include <dlfcn.h>
+
 #include <QApplication>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QWheelEvent>
@@ -10,6 +15,7 @@
 #include <vector>
 
 #include "input/uiHook.h"
+#include "platform/Backends.h"
 #include "platform/posix/PosixHookLibrary.h"
 
 namespace q9 {
@@ -26,9 +32,10 @@ class KeyCountingWidget : public QWidget {
   void wheelEvent(QWheelEvent*) override { ++wheels; }
 };
 
-void SendKey(QWidget& widget, bool pressed, quint32 x11Keycode, quint64 time, bool autoRepeat = false) {
-  QKeyEvent event(pressed ? QEvent::KeyPress : QEvent::KeyRelease, Qt::Key_unknown, Qt::NoModifier, x11Keycode, 0,
-                  0, QString(), autoRepeat);
+void SendKey(QWidget& widget, bool pressed, quint32 x11Keycode, quint64 time, bool autoRepeat = false,
+             quint32 keysym = 0) {
+  QKeyEvent event(pressed ? QEvent::KeyPress : QEvent::KeyRelease, Qt::Key_unknown, Qt::NoModifier, x11Keycode,
+                  keysym, 0, QString(), autoRepeat);
   event.setTimestamp(time);
   QApplication::sendEvent(widget.windowHandle(), &event);
 }
@@ -55,6 +62,38 @@ class HookLibraryTest : public QObject {
     QVERIFY(!withoutExports.IsKeyDown(65));
   }
 
+  void aBrokenFileIsToldAsMissingAndAHalfLibraryIsReleasedSilently() {
+    QTemporaryDir folder;
+    const std::string broken = folder.filePath("libuiHook.so").toStdString();
+    {
+      QFile file(QString::fromStdString(broken));
+      QVERIFY(file.open(QIODevice::WriteOnly));
+      file.write("\x7f" "ELF but nothing after it");
+    }
+    PosixHookLibrary brokenLibrary(broken);
+    std::vector<std::string> texts;
+    std::vector<std::string> captions;
+    const auto report = [&](const std::string& text, const std::string& caption) {
+      texts.push_back(text);
+      captions.push_back(caption);
+    };
+    {
+      TuiHook hook(brokenLibrary, brokenLibrary, report);
+      QVERIFY(!hook.DllLoaded());
+      hook.RecordKeyboardSingleKey();
+      hook.StopRecordKeyboardSingleKey();
+    }
+    QCOMPARE(texts, std::vector<std::string>{broken + " can not be found!"});
+    QCOMPARE(captions, std::vector<std::string>{"Error"});
+
+    PosixHookLibrary partial(Q9_PARTIAL_HOOK_LIBRARY);
+    TuiHook hook(partial, partial, report);
+    QVERIFY(!hook.DllLoaded());
+    QCOMPARE(texts.size(), std::size_t{1});
+    QCOMPARE(dlopen(Q9_PARTIAL_HOOK_LIBRARY, RTLD_NOW | RTLD_NOLOAD), nullptr);  // released again
+    hook.RecordKeyboardSingleKey();  // nothing of the half library is called
+  }
+
   void singleKeyGetsTheVirtualKeyAndASwallowedKeyNeverArrives() {
     PosixHookLibrary library(Q9_HOOK_LIBRARY);
     KeyCountingWidget widget;
@@ -77,6 +116,70 @@ class HookLibraryTest : public QObject {
     hook.StopRecordKeyboardSingleKey();
     SendKey(widget, true, 38, 40);
     QCOMPARE(seen.size(), std::size_t{2});
+  }
+
+  void theKeypadWithoutNumLockGivesTheNavigationKeys() {
+    PosixHookLibrary library(Q9_HOOK_LIBRARY);
+    KeyCountingWidget widget;
+    ShowWidget(widget);
+    TuiHook hook(library, library, {});
+    std::vector<std::string> seen;
+    hook.OnRecordKeyboardSingleKey = [&](std::int32_t key, std::uint32_t, std::int32_t, std::int32_t extended,
+                                         const std::string& text, bool&) {
+      seen.push_back(std::to_string(key) + "/" + std::to_string(extended) + " " + text);
+    };
+    hook.RecordKeyboardSingleKey();
+    SendKey(widget, true, 79, 10, false, 0xff95);  // keypad 7 as KP_Home
+    SendKey(widget, false, 79, 20, false, 0xff95);
+    SendKey(widget, true, 79, 30, false, 0xffb7);  // keypad 7 as KP_7
+    SendKey(widget, false, 79, 40, false, 0xffb7);
+    QCOMPARE(seen, (std::vector<std::string>{"36/0 HOME", "36/0 HOME", "103/0 NUMPAD 7", "103/0 NUMPAD 7"}));
+    QVERIFY(!library.IsKeyDown(36));
+    hook.StopRecordKeyboardSingleKey();
+  }
+
+  // Real key events of an X server (run under Xvfb with the xcb platform): the key symbols the
+  // server gives reach the library, so the keypad without Num Lock is told from the navigation keys.
+  void realKeysOfTheXServer() {
+    if (QGuiApplication::platformName() != QStringLiteral("xcb")) QSKIP("needs an X server (xcb platform)");
+    const QString xdotool = QStandardPaths::findExecutable(QStringLiteral("xdotool"));
+    if (xdotool.isEmpty()) QSKIP("needs xdotool");
+    PosixHookLibrary library(Q9_HOOK_LIBRARY);
+    KeyCountingWidget widget;
+    ShowWidget(widget);
+    const QString window = QString::number(widget.winId());
+    QCOMPARE(QProcess::execute(xdotool, {"windowfocus", "--sync", window}), 0);
+    QTRY_VERIFY(widget.isActiveWindow());
+    TuiHook hook(library, library, {});
+    std::vector<std::string> presses;
+    hook.OnRecordKeyboardSingleKey = [&](std::int32_t key, std::uint32_t, std::int32_t state, std::int32_t extended,
+                                         const std::string& text, bool&) {
+      if (state == kKeyPressed) presses.push_back(std::to_string(key) + "/" + std::to_string(extended) + " " + text);
+    };
+    hook.RecordKeyboardSingleKey();
+    QCOMPARE(QProcess::execute(xdotool, {"key", "--clearmodifiers", "KP_Home", "Home", "KP_Enter"}), 0);
+    QTRY_VERIFY(presses.size() >= 3);
+    QTest::qWait(100);
+    std::string all;
+    for (const std::string& press : presses) all += press + "; ";
+    QVERIFY2(presses == (std::vector<std::string>{"36/0 HOME", "36/1 HOME", "13/1 ENTER"}), all.c_str());
+    hook.StopRecordKeyboardSingleKey();
+  }
+
+  // The program's backend finds the library by name (this program's run path is the library's
+  // folder, as q9config's is) and reads the held keys from it.
+  void theBackendsKeyStateIsTheLibrarysOwn() {
+    const HookBackend backend = MakeHookBackend();
+    QCOMPARE(std::string(backend.library->FileName()), std::string("libuiHook.so"));
+    QVERIFY(!backend.keyState->IsKeyDown(162));  // not loaded yet: nothing is held
+    KeyCountingWidget widget;
+    ShowWidget(widget);
+    TuiHook hook(*backend.library, *backend.keyState, {});
+    QVERIFY(hook.DllLoaded());
+    SendKey(widget, true, 37, 10);  // left Ctrl
+    QVERIFY(backend.keyState->IsKeyDown(162));
+    SendKey(widget, false, 37, 20);
+    QVERIFY(!backend.keyState->IsKeyDown(162));
   }
 
   void comboKeySeesTheHeldModifiers() {

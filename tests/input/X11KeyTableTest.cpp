@@ -86,6 +86,46 @@ TEST(X11KeyTable, KeypadEnterAndTheNavigationKeysAreTheExtendedVariants) {
   EXPECT_EQ(VKToHIDCode(33, 1), 75);
 }
 
+// With Num Lock off the X server gives the keypad's navigation symbols; the keypad keys are then the
+// navigation keys without the extended flag, which the key tables send as the keypad's own usages.
+TEST(X11KeyTable, KeypadWithoutNumLockIsTheNavigationKeysWithoutTheExtendedFlag) {
+  struct Case {
+    std::uint32_t x11;
+    std::uint32_t keysym;
+    std::string name;
+    std::int32_t hid;  // the keypad's usage, not the navigation cluster's
+  };
+  const std::vector<Case> cases = {
+      {79, 0xff95, "HOME", 95},       {80, 0xff97, "UP ARROW", 96},    {81, 0xff9a, "PAGE UP", 97},
+      {83, 0xff96, "LEFT ARROW", 92}, {84, 0xff9d, "CLEAR", 156},      {85, 0xff98, "RIGHT ARROW", 94},
+      {87, 0xff9c, "END", 89},        {88, 0xff99, "DOWN ARROW", 90},  {89, 0xff9b, "PAGE DOWN", 91},
+      {90, 0xff9e, "INS", 73},        {91, 0xff9f, "DEL", 76},
+  };
+  for (const Case& key : cases) {
+    const std::optional<VirtualKey> translated = VirtualKeyFromX11Keycode(key.x11, key.keysym);
+    ASSERT_TRUE(translated.has_value()) << key.x11;
+    EXPECT_FALSE(translated->extended) << key.name;
+    EXPECT_EQ(VKToKeyName(translated->vk, 0), key.name) << key.x11;
+    EXPECT_EQ(VKToHIDCode(translated->vk, 0), key.hid) << key.name;
+  }
+  // With Num Lock on (the digit symbols) the keys stay the keypad digits.
+  EXPECT_EQ(VirtualKeyFromX11Keycode(79, 0xffb7), (VirtualKey{103, false}));
+  EXPECT_EQ(VirtualKeyFromX11Keycode(91, 0xffae), (VirtualKey{110, false}));
+}
+
+TEST(X11KeyTable, TheNumLockSymbolsChangeOnlyTheKeypadDigits) {
+  // The navigation cluster stays extended whatever symbol comes with it, and keys outside the keypad
+  // ignore a navigation symbol.
+  EXPECT_EQ(VirtualKeyFromX11Keycode(110, 0xff95), (VirtualKey{36, true}));
+  EXPECT_EQ(VirtualKeyFromX11Keycode(38, 0xff95), (VirtualKey{'A', false}));
+  // The keypad's operators and Enter have no second meaning.
+  EXPECT_EQ(VirtualKeyFromX11Keycode(86, 0xff9a), (VirtualKey{107, false}));
+  EXPECT_EQ(VirtualKeyFromX11Keycode(104, 0xff9c), (VirtualKey{13, true}));
+  // Symbols just outside the navigation range read the keypad with Num Lock.
+  EXPECT_EQ(VirtualKeyFromX11Keycode(79, 0xff94), (VirtualKey{103, false}));
+  EXPECT_EQ(VirtualKeyFromX11Keycode(79, 0xffa0), (VirtualKey{103, false}));
+}
+
 TEST(X11KeyTable, CodesWithoutAKeyGiveNothing) {
   for (const std::uint32_t code : {0u, 7u, 8u, 93u, 264u, 100000u}) {
     EXPECT_FALSE(VirtualKeyFromX11Keycode(code).has_value()) << code;

@@ -43,7 +43,8 @@ bool HookFilter::Key(const QKeyEvent& event) {
   const bool pressed = event.type() == QEvent::KeyPress;
   // Keyboards repeat by pressing again; the release the X server sends between repeats is dropped.
   if (!pressed && event.isAutoRepeat()) return false;
-  const std::optional<VirtualKey> key = VirtualKeyFromX11Keycode(event.nativeScanCode());
+  // The X server's key symbol says whether the keypad is read with Num Lock.
+  const std::optional<VirtualKey> key = VirtualKeyFromX11Keycode(event.nativeScanCode(), event.nativeVirtualKey());
   if (!key) return false;
   held[key->vk] = pressed;
   if (keyboardCallback == nullptr) return false;
