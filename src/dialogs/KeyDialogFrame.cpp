@@ -6,10 +6,9 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
-#include <QScreen>
 #include <QTimer>
-#include <QWindow>
 
+#include "gui/FramelessWindow.h"
 #include "gui/Skin.h"
 #include "gui/SkinPalette.h"
 #include "gui/uiLanguageWidgets.h"
@@ -141,7 +140,7 @@ void TKeyDialogFrame::showEvent(QShowEvent* event) {
   if (!event->spontaneous()) {
     // The language may have given the prompt another font since it was made.
     FitPrompt();
-    CentreOnOwner();
+    CentreOnOwnerWindow(*this);
     if (!recording_ && !closing_) {
       recording_ = true;
       StartRecording();
@@ -162,34 +161,16 @@ bool TKeyDialogFrame::focusNextPrevChild(bool next) {
 }
 
 void TKeyDialogFrame::mousePressEvent(QMouseEvent* event) {
-  if (event->button() != Qt::LeftButton) return QDialog::mousePressEvent(event);
-  // The window manager moves the window where it can; otherwise the dialog follows the pointer.
-  if (windowHandle() && windowHandle()->startSystemMove()) return;
-  dragOffset_ = event->globalPosition().toPoint() - frameGeometry().topLeft();
+  if (!drag_.Press(*this, *event)) QDialog::mousePressEvent(event);
 }
 
 void TKeyDialogFrame::mouseMoveEvent(QMouseEvent* event) {
-  if (!dragOffset_ || !(event->buttons() & Qt::LeftButton)) return QDialog::mouseMoveEvent(event);
-  move(event->globalPosition().toPoint() - *dragOffset_);
+  if (!drag_.Move(*this, *event)) QDialog::mouseMoveEvent(event);
 }
 
 void TKeyDialogFrame::mouseReleaseEvent(QMouseEvent* event) {
-  dragOffset_.reset();
+  drag_.Release();
   QDialog::mouseReleaseEvent(event);
-}
-
-void TKeyDialogFrame::CentreOnOwner() {
-  const QWidget* owner = parentWidget() ? parentWidget()->window() : nullptr;
-  QRect area;
-  if (owner && owner->isVisible()) {
-    area = owner->frameGeometry();
-  } else if (const QScreen* screen = owner ? owner->screen() : QGuiApplication::primaryScreen()) {
-    area = screen->availableGeometry();
-  }
-  if (!area.isValid()) return;
-  QRect frame(QPoint(), size());
-  frame.moveCenter(area.center());
-  move(frame.topLeft());
 }
 
 void TKeyDialogFrame::paintEvent(QPaintEvent*) {

@@ -13,8 +13,8 @@
 #include <QPoint>
 #include <QString>
 #include <memory>
-#include <optional>
 
+#include "gui/FramelessWindow.h"
 #include "input/HookServices.h"
 
 class QLabel;
@@ -93,7 +93,6 @@ class TKeyDialogFrame : public QDialog {
   TuiLanguage& language_;
 
  private:
-  void CentreOnOwner();
   void UpdateAccessibleTexts();
   /// Sets the prompt (Label1) in a smaller size when its text, in the current language and font,
   /// would not fit its area; never smaller than a floor.
@@ -104,7 +103,7 @@ class TKeyDialogFrame : public QDialog {
   bool recording_ = false;
   bool closing_ = false;
   int languageForm_ = -1;
-  std::optional<QPoint> dragOffset_;  ///< pointer position inside the window while dragging by hand
+  WindowDrag drag_;
 };
 
 }  // namespace q9

@@ -232,4 +232,16 @@ QString TranslatedText(const TuiLanguage& language, const std::string& text) {
   return QString::fromStdString(language.Translate(text));
 }
 
+void OnLanguageChanged(TuiLanguage& language, QObject* owner, std::function<void()> update) {
+  // The registration holds `alive`; when the language goes first, the owner has nothing to undo.
+  auto alive = std::make_shared<bool>(true);
+  const QPointer<QObject> guarded(owner);
+  const int id = language.RegisterForm([guarded, alive, update = std::move(update)](const TuiLanguage&) {
+    if (guarded) update();
+  });
+  QObject::connect(owner, &QObject::destroyed, [&language, id, registration = std::weak_ptr<bool>(alive)] {
+    if (!registration.expired()) language.UnregisterForm(id);
+  });
+}
+
 }  // namespace q9

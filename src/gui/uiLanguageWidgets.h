@@ -27,8 +27,10 @@
 // is translated once per change. Dialogs and other windows made later register themselves the same way.
 
 #include <QString>
+#include <functional>
 #include <string>
 
+class QObject;
 class QWidget;
 
 namespace q9 {
@@ -45,6 +47,9 @@ int RegisterFormWidgets(TuiLanguage& language, QWidget* form);
 /// A text in the language's current translation, for the texts a page sets itself (accessible
 /// names, message texts).
 QString TranslatedText(const TuiLanguage& language, const std::string& text);
+/// Registers `update` to run after every language change, for as long as `owner` lives (the
+/// language may go first).
+void OnLanguageChanged(TuiLanguage& language, QObject* owner, std::function<void()> update);
 /// Re-translates every text, tool tip, window title and the special classes of a widget tree.
 void TranslateWidgetTree(const TuiLanguage& language, QWidget* form);
 

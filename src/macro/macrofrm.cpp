@@ -14,6 +14,7 @@
 #include <algorithm>
 
 #include "components/uiMenuEx.h"
+#include "gui/FramelessWindow.h"
 #include "gui/Skin.h"
 #include "gui/SkinPalette.h"
 #include "gui/uiLanguageWidgets.h"
@@ -122,18 +123,6 @@ QListWidget* MakeList(QWidget* parent, const char* name, const QRect& geometry) 
   return list;
 }
 
-// Runs `update` after every language change for as long as `owner` lives (the language may go first).
-void OnLanguageChange(TuiLanguage& language, QObject* owner, std::function<void()> update) {
-  auto alive = std::make_shared<bool>(true);
-  const QPointer<QObject> guarded(owner);
-  const int id = language.RegisterForm([guarded, alive, update = std::move(update)](const TuiLanguage&) {
-    if (guarded) update();
-  });
-  QObject::connect(owner, &QObject::destroyed, [&language, id, registration = std::weak_ptr<bool>(alive)] {
-    if (!registration.expired()) language.UnregisterForm(id);
-  });
-}
-
 QString RowText(const TuiLanguage& language, const TMACROENTRY& entry) {
   const QString state = TranslatedText(language, entry.nEntryState == 1 ? "Down" : "Up");
   switch (entry.nEntryType) {
@@ -186,7 +175,7 @@ TFrmMacro::TFrmMacro(const HookServices& hook, TuiLanguage& language, QWidget* p
 
   RegisterFormWidgets(language_, this);
   Translate();
-  OnLanguageChange(language_, this, [this] {
+  OnLanguageChanged(language_, this, [this] {
     Translate();
     if (recording_) return;
     const int row = SelectedRow();
@@ -745,17 +734,15 @@ void TFrmMacro::paintEvent(QPaintEvent*) {
 }
 
 void TFrmMacro::mousePressEvent(QMouseEvent* event) {
-  if (event->button() == Qt::LeftButton) dragOffset_ = event->globalPosition().toPoint() - frameGeometry().topLeft();
-  QDialog::mousePressEvent(event);
+  if (!drag_.Press(*this, *event)) QDialog::mousePressEvent(event);
 }
 
 void TFrmMacro::mouseMoveEvent(QMouseEvent* event) {
-  if (dragOffset_ && (event->buttons() & Qt::LeftButton)) move(event->globalPosition().toPoint() - *dragOffset_);
-  QDialog::mouseMoveEvent(event);
+  if (!drag_.Move(*this, *event)) QDialog::mouseMoveEvent(event);
 }
 
 void TFrmMacro::mouseReleaseEvent(QMouseEvent* event) {
-  dragOffset_.reset();
+  drag_.Release();
   QDialog::mouseReleaseEvent(event);
 }
 

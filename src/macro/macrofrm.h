@@ -16,9 +16,9 @@
 #include <QPoint>
 #include <array>
 #include <memory>
-#include <optional>
 #include <vector>
 
+#include "gui/FramelessWindow.h"
 #include "input/HookServices.h"
 #include "macro/MacroEditing.h"
 #include "model/ProfileRecords.h"
@@ -163,7 +163,7 @@ class TFrmMacro final : public QDialog {
 
   int delayRow_ = -1;  ///< the entry the open delay editor retimes
   bool filling_ = false;  ///< the controls are being set from a macro, not by the user
-  std::optional<QPoint> dragOffset_;
+  WindowDrag drag_;
 };
 
 /// Opens the Macro Manager on copies of a group's records and shows it modally. On OK the button

@@ -41,18 +41,6 @@ QLabel* MakeText(QWidget* parent, const QString& name, const char* text, const c
 
 }  // namespace
 
-void OnLanguageChanged(TuiLanguage& language, QObject* owner, std::function<void()> update) {
-  // The registration holds `alive`; when the language goes first, the owner has nothing to undo.
-  auto alive = std::make_shared<bool>(true);
-  const QPointer<QObject> guarded(owner);
-  const int id = language.RegisterForm([guarded, alive, update = std::move(update)](const TuiLanguage&) {
-    if (guarded) update();
-  });
-  QObject::connect(owner, &QObject::destroyed, [&language, id, registration = std::weak_ptr<bool>(alive)] {
-    if (!registration.expired()) language.UnregisterForm(id);
-  });
-}
-
 TSensitivityPage::TSensitivityPage(SensitivityPageServices services, QWidget* parent)
     : QWidget(parent), services_(std::move(services)) {
   setObjectName("SensitivityPage");

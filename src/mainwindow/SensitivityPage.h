@@ -24,10 +24,6 @@ struct SensitivityPageServices {
   std::function<void()> settingsModified;
 };
 
-/// Registers `update` to run after every language change, for as long as `owner` lives (the
-/// language may go first).
-void OnLanguageChanged(TuiLanguage& language, QObject* owner, std::function<void()> update);
-
 class TSensitivityPage : public QWidget {
   Q_OBJECT
 

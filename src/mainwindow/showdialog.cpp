@@ -6,9 +6,8 @@
 #include <QPainter>
 #include <QPointer>
 #include <QPushButton>
-#include <QScreen>
-#include <QWindow>
 
+#include "gui/FramelessWindow.h"
 #include "gui/Skin.h"
 #include "gui/SkinPalette.h"
 
@@ -100,20 +99,6 @@ void TFrmDialog::FitFonts() {
   }
 }
 
-void TFrmDialog::CentreOnOwner() {
-  const QWidget* owner = parentWidget() ? parentWidget()->window() : nullptr;
-  QRect area;
-  if (owner && owner->isVisible()) {
-    area = owner->frameGeometry();
-  } else if (const QScreen* screen = owner ? owner->screen() : QGuiApplication::primaryScreen()) {
-    area = screen->availableGeometry();
-  }
-  if (!area.isValid()) return;
-  QRect frame(QPoint(), size());
-  frame.moveCenter(area.center());
-  move(frame.topLeft());
-}
-
 void TFrmDialog::paintEvent(QPaintEvent*) {
   QPainter painter(this);
   skin::PaintWindowBackground(painter, rect());
@@ -128,26 +113,21 @@ void TFrmDialog::showEvent(QShowEvent* event) {
   if (!event->spontaneous()) {
     // The creation hook may have given the labels another font (a language's own), so fit again.
     FitFonts();
-    CentreOnOwner();
+    CentreOnOwnerWindow(*this);
   }
   QDialog::showEvent(event);
 }
 
 void TFrmDialog::mousePressEvent(QMouseEvent* event) {
-  if (event->button() != Qt::LeftButton) return QDialog::mousePressEvent(event);
-  // The window manager moves the window where it can (Wayland allows nothing else); otherwise the
-  // dialog follows the pointer itself.
-  if (windowHandle() && windowHandle()->startSystemMove()) return;
-  dragOffset_ = event->globalPosition().toPoint() - frameGeometry().topLeft();
+  if (!drag_.Press(*this, *event)) QDialog::mousePressEvent(event);
 }
 
 void TFrmDialog::mouseMoveEvent(QMouseEvent* event) {
-  if (!dragOffset_ || !(event->buttons() & Qt::LeftButton)) return QDialog::mouseMoveEvent(event);
-  move(event->globalPosition().toPoint() - *dragOffset_);
+  if (!drag_.Move(*this, *event)) QDialog::mouseMoveEvent(event);
 }
 
 void TFrmDialog::mouseReleaseEvent(QMouseEvent* event) {
-  dragOffset_.reset();
+  drag_.Release();
   QDialog::mouseReleaseEvent(event);
 }
 

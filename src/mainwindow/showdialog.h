@@ -4,7 +4,8 @@
 #include <QDialog>
 #include <QPoint>
 #include <functional>
-#include <optional>
+
+#include "gui/FramelessWindow.h"
 
 class QLabel;
 class QPushButton;
@@ -51,13 +52,12 @@ class TFrmDialog final : public QDialog {
 
  private:
   void FitFonts();
-  void CentreOnOwner();
 
   QLabel* title_ = nullptr;
   QLabel* text_ = nullptr;
   QPushButton* ok_ = nullptr;
   QPushButton* cancel_ = nullptr;
-  std::optional<QPoint> dragOffset_;  ///< pointer position inside the window while dragging by hand
+  WindowDrag drag_;
 };
 
 /// Shows a modal message with OK and Cancel; 1 for OK, 2 for Cancel and for any other way of closing.
