@@ -5,7 +5,7 @@ set(os_headers "windows\\.h|unistd\\.h|fcntl\\.h|sys/[a-z_]+\\.h|pthread\\.h|dlf
 set(failures "")
 foreach(source IN LISTS sources)
   file(RELATIVE_PATH relative ${SOURCE_ROOT} ${source})
-  if(relative MATCHES "^(gui|mainwindow|dialogs)/" OR relative MATCHES "^macro/(macrofrm|TextEditDelay|TextMacroName)" OR relative MATCHES "^lang/Languagetranslate")
+  if(relative MATCHES "^(gui|mainwindow|dialogs)/" AND NOT relative MATCHES "^mainwindow/ButtonAssignment\\." OR relative MATCHES "^macro/(macrofrm|TextEditDelay|TextMacroName)" OR relative MATCHES "^lang/Languagetranslate")
     continue()
   endif()
   file(STRINGS ${source} includes REGEX "^[ \t]*#[ \t]*include")

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -24,7 +25,16 @@ using TuiMenuItemsExEvent = std::function<void(const std::string& AMenuItemName,
 /// An item's own click handler.
 using TuiMenuItemExEvent = std::function<void(TuiMenuItemEx& Sender, const void* ABufferPointer, int ASize)>;
 
-/// The look of a menu's lists where it matters to their size.
+/// The colours of a menu's lists, as 0xAARRGGBB.
+struct MenuColours {
+  std::uint32_t background;
+  std::uint32_t itemOver;  ///< the item under the pointer
+  std::uint32_t itemDown;  ///< the pressed or selected item
+  std::uint32_t check;     ///< the check mark
+  std::uint32_t text;
+};
+
+/// The look of a menu's lists where it matters to their size, and their colours.
 struct TMenuParams {
   int ItemHeight = 30;
   int ItemWidth = 0;
@@ -36,6 +46,8 @@ struct TMenuParams {
   std::string FontFamily;
   int FontSize = 0;
   bool FontBold = false;
+  /// Empty: the presentation's own colours.
+  std::optional<MenuColours> Colours;
 };
 
 /// The items of one menu level.

@@ -414,6 +414,17 @@ QPushButton[q9role="profile"]:checked, QPushButton[q9role="mode"]:checked {
   background: qlineargradient(x1: 0, y1: 0, x2: 0, y2: 1, stop: 0 @accentSoft, stop: 1 @accentFaint);
 }
 
+/* Button assignment slots: grey text at rest, black on the lit slot under the pointer */
+QPushButton[q9role="slot"] {
+  color: #b6b5b5; text-align: left; padding: 0px 6px;
+  background: qlineargradient(x1: 0, y1: 0, x2: 0, y2: 1, stop: 0 @raised, stop: 1 @panel);
+}
+QPushButton[q9role="slot"][q9hot="true"] {
+  color: #000000; border-color: @accentLight;
+  background: qlineargradient(x1: 0, y1: 0, x2: 0, y2: 1, stop: 0 @accentLight, stop: 1 @accent);
+}
+QPushButton[q9role="slot"]:focus { border: 2px solid @accentLight; }
+
 /* Sensitivity levels: a DPI button lit while its level is on, dark and pressed while it is off */
 QPushButton[q9role="dpi"] { font-weight: bold; padding: 0px; }
 QPushButton[q9style="BUTTONDPI"] {

@@ -16,6 +16,7 @@
 #include <QWidget>
 #include <algorithm>
 #include <cmath>
+#include <optional>
 #include <set>
 #include <utility>
 
@@ -71,12 +72,12 @@ TuiMenuEx::Key KeyOf(int key) {
   }
 }
 
-void DrawCheckMark(QPainter& painter, const QPointF& centre) {
+void DrawCheckMark(QPainter& painter, const QPointF& centre, const QColor& colour) {
   QPainterPath tick;
   tick.moveTo(centre + QPointF(-5, 0));
   tick.lineTo(centre + QPointF(-1.5, 3.5));
   tick.lineTo(centre + QPointF(5.5, -4));
-  painter.setPen(QPen(skin::kAccent, 2.2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+  painter.setPen(QPen(colour, 2.2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
   painter.setBrush(Qt::NoBrush);
   painter.drawPath(tick);
 }
@@ -85,6 +86,20 @@ void DrawArrow(QPainter& painter, const QPointF& centre, const QColor& colour) {
   const QPointF points[] = {centre + QPointF(-2.5, -5), centre + QPointF(2.5, 0), centre + QPointF(-2.5, 5)};
   painter.setPen(QPen(colour, 1.8, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
   painter.drawPolyline(points, 3);
+}
+
+QColor Argb(std::uint32_t argb) { return QColor::fromRgba(argb); }
+
+// Text drawn on a fill keeps the text colour while it stands out; on a light fill it takes the
+// list's dark background instead.
+QColor TextOn(const QColor& fill, const QColor& text, const QColor& background) {
+  const QColor shown = QColor::fromRgbF(fill.redF() * fill.alphaF() + background.redF() * (1 - fill.alphaF()),
+                                        fill.greenF() * fill.alphaF() + background.greenF() * (1 - fill.alphaF()),
+                                        fill.blueF() * fill.alphaF() + background.blueF() * (1 - fill.alphaF()));
+  const auto contrast = [](const QColor& a, const QColor& b) { return std::abs(a.lightnessF() - b.lightnessF()); };
+  QColor dark = background;
+  dark.setAlpha(255);
+  return contrast(shown, text) >= contrast(shown, dark) ? text : dark;
 }
 
 }  // namespace
@@ -122,6 +137,8 @@ class TuiMenuBox : public QWidget {
       extender_[Index(i)] = list_[i].SubItems.Count() > 0;
     }
     showSelectedCheckMark_ = list_.Root().Parameters.MenuShowSelectedCheckMark;
+    colours_.reset();
+    if (list_.Root().UseCustomMenuParams) colours_ = list_.Root().Parameters.Colours;
     hovered_ = pressed_ = expanded_ = itemIndex_ = -1;
     scroll_ = 0;
     contentHeight_ = layout.marginTop + layout.marginBottom + kListSpare;
@@ -185,7 +202,7 @@ class TuiMenuBox : public QWidget {
     painter.setRenderHint(QPainter::Antialiasing);
     const QRectF panel = QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5);
     painter.setPen(QPen(skin::kBorder, 1));
-    painter.setBrush(skin::kPanel);
+    painter.setBrush(colours_ ? Argb(colours_->background) : skin::kPanel);
     painter.drawRoundedRect(panel, kCornerRadius, kCornerRadius);
     QPainterPath inside;
     inside.addRoundedRect(panel.adjusted(1, 1, -1, -1), kCornerRadius - 1, kCornerRadius - 1);
@@ -261,7 +278,8 @@ class TuiMenuBox : public QWidget {
   }
 
   void PaintItem(QPainter& painter, const TuiMenuExPopup::ItemView& view) const {
-    const QRectF area = QRectF(view.rect).adjusted(kHighlightInset, 1.5, -kHighlightInset, -1.5);
+    if (colours_) return PaintItemInColours(painter, view, *colours_);
+    const QRectF area = HighlightArea(view);
     if (view.pressed || view.selected) {
       QColor fill = skin::kAccent;
       fill.setAlpha(view.pressed ? 92 : view.hovered ? 64 : 44);
@@ -275,13 +293,37 @@ class TuiMenuBox : public QWidget {
       painter.setBrush(skin::kHover);
       painter.drawRoundedRect(area, 5, 5);
     }
-    const qreal middle = area.center().y();
-    if (view.checkMark) DrawCheckMark(painter, QPointF(view.rect.left() + kCheckCentre, middle));
-    if (view.arrow)
-      DrawArrow(painter, QPointF(view.rect.right() - 16, middle), view.hovered ? skin::kAccent : skin::kTextMuted);
+    PaintMarksAndText(painter, view, skin::kAccent, view.hovered ? skin::kAccent : skin::kTextMuted,
+                      view.hovered || view.pressed || view.selected ? skin::kText : skin::kText.darker(112));
+  }
 
+  // A menu with colours of its own: the pressed and selected items in the down colour, the item
+  // under the pointer in the over colour.
+  void PaintItemInColours(QPainter& painter, const TuiMenuExPopup::ItemView& view, const MenuColours& colours) const {
+    const QColor background = Argb(colours.background);
+    const QColor text = Argb(colours.text);
+    QColor fill;
+    if (view.hovered && !view.pressed) fill = Argb(colours.itemOver);
+    else if (view.pressed || view.selected) fill = Argb(colours.itemDown);
+    if (fill.isValid()) {
+      painter.setPen(Qt::NoPen);
+      painter.setBrush(fill);
+      painter.drawRoundedRect(HighlightArea(view), 5, 5);
+    }
+    const QColor shownText = fill.isValid() ? TextOn(fill, text, background) : text;
+    PaintMarksAndText(painter, view, Argb(colours.check), shownText, shownText);
+  }
+
+  static QRectF HighlightArea(const TuiMenuExPopup::ItemView& view) {
+    return QRectF(view.rect).adjusted(kHighlightInset, 1.5, -kHighlightInset, -1.5);
+  }
+
+  void PaintMarksAndText(QPainter& painter, const TuiMenuExPopup::ItemView& view, const QColor& check,
+                         const QColor& arrow, const QColor& textColour) const {
+    const qreal middle = HighlightArea(view).center().y();
+    if (view.checkMark) DrawCheckMark(painter, QPointF(view.rect.left() + kCheckCentre, middle), check);
+    if (view.arrow) DrawArrow(painter, QPointF(view.rect.right() - 16, middle), arrow);
     const QRect textArea = view.rect.adjusted(kTextLeft, 0, -(view.arrow ? kArrowSpace : 8), 0);
-    const QColor textColour = view.hovered || view.pressed || view.selected ? skin::kText : skin::kText.darker(112);
     painter.setPen(textColour);
     const QString text = QFontMetrics(font_).elidedText(view.text, Qt::ElideRight, textArea.width());
     painter.drawText(textArea, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, text);
@@ -295,6 +337,7 @@ class TuiMenuBox : public QWidget {
   std::vector<std::string> utf8Texts_;
   std::vector<bool> checked_, selected_, extender_;
   bool showSelectedCheckMark_ = true;
+  std::optional<MenuColours> colours_;
   int itemIndex_ = -1;
   int hovered_ = -1;
   int pressed_ = -1;

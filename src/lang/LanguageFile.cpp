@@ -177,7 +177,15 @@ bool LanguageResourcesFromTable(std::string_view table, LanguageResources& out, 
 std::string TranslateText(const TLanguageResource* dictionary, const std::string& text) {
   if (text.empty() || !dictionary) return text;
   const auto it = dictionary->translations.find(text);
-  return it == dictionary->translations.end() || it->second.empty() ? text : it->second;
+  if (it != dictionary->translations.end() && !it->second.empty()) return it->second;
+  // A text kept with blanks around it (a key table's "Backward(Mouse) ") is translated as the text
+  // without them, and keeps its blanks.
+  const std::size_t first = text.find_first_not_of(' ');
+  const std::size_t last = text.find_last_not_of(' ');
+  if (first == std::string::npos || (first == 0 && last == text.size() - 1)) return text;
+  const auto trimmed = dictionary->translations.find(text.substr(first, last - first + 1));
+  if (trimmed == dictionary->translations.end() || trimmed->second.empty()) return text;
+  return text.substr(0, first) + trimmed->second + text.substr(last + 1);
 }
 
 std::string OriginalOfText(const TLanguageResource* dictionary, const std::string& text) {

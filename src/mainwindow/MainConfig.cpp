@@ -28,6 +28,7 @@
 #include "gui/SkinPalette.h"
 #include "gui/uiLanguageWidgets.h"
 #include "gui/uiMenuExPopup.h"
+#include "mainwindow/ButtonPage.h"
 #include "mainwindow/LightPage.h"
 #include "mainwindow/MouseSettingsPanel.h"
 #include "mainwindow/ProgramOptions.h"
@@ -192,15 +193,15 @@ TqvGMConfigMain::TqvGMConfigMain(MainWindowServices services, QWidget* parent)
     services_.hookKeyState = FOwnHookKeyState.get();
   }
 
+  auto translate = [this](const std::string& caption) { return TranslatedText(*FLanguage, caption); };
+  FMenuButtonsPopup = std::make_unique<TuiMenuExPopup>(FMenuButtons, this, translate);
+  FMenuOptionsPopup = std::make_unique<TuiMenuExPopup>(FMenuOptions, this, translate);
+  FMenuMemoryPopup = std::make_unique<TuiMenuExPopup>(FMenuMemory, this, translate);
   BuildTopBar();
   BuildPageArea();
   BuildProfileBar();
   BuildBottomBar();
   BuildCommands();
-  auto translate = [this](const std::string& caption) { return TranslatedText(*FLanguage, caption); };
-  FMenuButtonsPopup = std::make_unique<TuiMenuExPopup>(FMenuButtons, this, translate);
-  FMenuOptionsPopup = std::make_unique<TuiMenuExPopup>(FMenuOptions, this, translate);
-  FMenuMemoryPopup = std::make_unique<TuiMenuExPopup>(FMenuMemory, this, translate);
   BuildProgramOptions();
   BuildProfileLogic();
   RegisterFormWidgets(*FLanguage, this);
@@ -323,8 +324,11 @@ void TqvGMConfigMain::BuildPageArea() {
   connect(help, &QShortcut::activated, this, [this] { SelectPage(3); });
 }
 
-// The system mouse settings fill the right-hand column; the left part is the button assignment's.
+// The button assignment fills the left part, the system mouse settings the right-hand column.
 void TqvGMConfigMain::BuildMainPage(QWidget* page) {
+  FButtonPage = new TButtonPage({DM, *FLanguage, FMenuButtons, *FMenuButtonsPopup, [this] { return RecordingHookServices(); },
+                                 [this] { SetSettingsModified(true); }, [this] { CopyWorkingSettings(); }, this},
+                                page);
   FMouseSettingsPanel = new TMouseSettingsPanel({DM, *FLanguage, FState.MouseParams, services_.mouseSettings,
                                                  [this] {
                                                    SetMouseParamsChanged(true);
@@ -333,6 +337,7 @@ void TqvGMConfigMain::BuildMainPage(QWidget* page) {
                                                 page);
   auto* row = new QHBoxLayout(page);
   row->setContentsMargins(0, 0, 0, 0);
+  row->addWidget(FButtonPage, 0, Qt::AlignTop);
   row->addStretch(1);
   row->addWidget(FMouseSettingsPanel);
 }
@@ -468,6 +473,7 @@ void TqvGMConfigMain::BuildProfileLogic() {
                                  [this](int milliseconds) { Pause(milliseconds); },
                                  [this] {
                                    CopyWorkingSettings();
+                                   FButtonPage->RebuildMacroMenu();
                                    RefreshAllPages();
                                  },
                                  [this](const QString& title, const QString& text) {
@@ -528,17 +534,17 @@ void TqvGMConfigMain::ListenForMessages() {
 
 void TqvGMConfigMain::FormCreate() {
   FillLanguageChooser();
-  FConfigButtonSet.fill(nullptr);  // the assignment page places its slot buttons here
   QGuiApplication::setApplicationDisplayName(QString::fromUtf8(kApplicationTitle));
   FState.MouseParamsChanged = false;
   ApplyLanguage();
   UpdateTitleAndLayout();
   FState.DeviceMode = 0;
-  FCurrentMacro = 0;
+  FButtonPage->Assignment().FCurrentMacro = 0;
   FMouseSettingsPanel->ArmTestAreaCentring();
   FTabButtons[0]->setChecked(true);
   SelectPage(0);
   CopyWorkingSettings();
+  FButtonPage->RebuildMacroMenu();
   RefreshAllPages();
   FProgramOptions->RefreshOptionsMenu();
   SelectStoredLanguageInChooser();
@@ -628,6 +634,7 @@ void TqvGMConfigMain::UpdateTitleAndLayout() {
   const QString shown = PopupBoxLanguage->currentIndex() >= 0 ? PopupBoxLanguage->currentText()
                                                               : PopupBoxLanguage->itemText(0);
   PopupBoxLanguage->setFixedWidth(QFontMetrics(PopupBoxLanguage->font()).horizontalAdvance(shown) + 30);
+  FButtonPage->RebuildMacroMenu();
 }
 
 void TqvGMConfigMain::RefreshAllPages() {
@@ -648,14 +655,13 @@ void TqvGMConfigMain::SelectPage(int pageIndex) {
 
 void TqvGMConfigMain::SelectProfile(int profileIndex) {
   if (!DM.SwitchToProfile(profileIndex, 0)) return;
-  CopyWorkingSettings();
+  FButtonPage->RebuildMacroMenu();
+  FButtonPage->SelectButtonGroup(0);  // also reloads the pointer block and the light working copy
   RefreshAllPages();
 }
 
-// The pages that fill these are built on this frame one by one; a page not there yet has nothing
-// to refresh.
-void TqvGMConfigMain::uiCommandSetting1Commands0Execute() {}
-void TqvGMConfigMain::uiCommandSetting1Commands6Execute() {}
+void TqvGMConfigMain::uiCommandSetting1Commands0Execute() { FButtonPage->RefreshButtonCaptions(); }
+void TqvGMConfigMain::uiCommandSetting1Commands6Execute() { FButtonPage->SetButtonEasyShift(); }
 
 void TqvGMConfigMain::uiCommandSetting1Commands1Execute() { FSensitivityPage->RefreshCpi(); }
 void TqvGMConfigMain::uiCommandSetting1Commands2Execute() { FMouseSettingsPanel->SetMouseParam(); }

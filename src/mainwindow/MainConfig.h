@@ -43,6 +43,7 @@ class TProfileBar;
 class TReportRateOptions;
 class TSensitivityPage;
 class TuiMenuExPopup;
+class TButtonPage;
 class TLightPage;
 class TMouseSettingsPanel;
 
@@ -135,6 +136,7 @@ class TqvGMConfigMain : public QWidget {
   TuiCommandSetting& uiCommandSetting1() { return FCommandSetting; }
   TuiSTDCommand& uiSTDCommand1() { return *FChannel; }
   TLightPage& LightPage() { return *FLightPage; }
+  TButtonPage& ButtonPage() { return *FButtonPage; }
   TProfileBar& ProfileBar() { return *FProfileBar; }
   ApplyProgress& Progress() { return FProgress; }
   TuiMenuEx& uiMenuEx1() { return FMenuButtons; }
@@ -201,9 +203,7 @@ class TqvGMConfigMain : public QWidget {
   MainWindowServices services_;
   TDM& DM;
   ApplyState FState;
-  int FPlaceButtonTag = 0;
-  int FCurrentMacro = -1;
-  std::array<QPushButton*, 10> FConfigButtonSet{};
+  TButtonPage* FButtonPage = nullptr;  ///< the slot buttons, their menu and the button groups
   TSensitivityPage* FSensitivityPage = nullptr;
   TReportRateOptions* FReportRateOptions = nullptr;
   TMouseSettingsPanel* FMouseSettingsPanel = nullptr;

@@ -1,8 +1,10 @@
 #include "protocol/FunctionAssignment.h"
 
+#include <algorithm>
 #include <set>
 
 #include "input/uiKeyCode.h"
+#include "macro/uiMacroClassUnit.h"
 #include "model/ButtonFunctionTable.h"
 
 namespace q9 {
@@ -99,7 +101,7 @@ bool AssignMacro(TMouseButtonConfigInfoEasyShiftEx& group, int slot, const TMACR
   TBUTTONFUNCINFO& record = group.ButtonFuncInfo[slot];
   record.MacroKeyInfo = library.MacroInfos[macroIndex];
   record.MacroKeyInfo.nMacroIndex = static_cast<Word>(macroIndex);
-  SetFunction(record, kMenuFirstMacro + macroIndex, 28, kFunctionMacro);
+  SetFunction(record, kMenuFirstMacro + macroIndex, kMacroFunctionIndex, kFunctionMacro);
   std::set<int> macros;
   for (int s = 0; s < 10; ++s)
     if (group.ButtonFuncInfo[s].nFunctionType == kFunctionMacro) macros.insert(group.ButtonFuncInfo[s].MacroKeyInfo.nMacroIndex);
@@ -108,6 +110,27 @@ bool AssignMacro(TMouseButtonConfigInfoEasyShiftEx& group, int slot, const TMACR
     return false;
   }
   return true;
+}
+
+void AssignNoMacro(TBUTTONFUNCINFO& record) {
+  record.MediaKeyInfo = THID_CODE_INFO{0, 0, 0};
+  SetFunction(record, 0, 34, kFunctionMedia);
+}
+
+void RelinkMacroSlots(TMouseButtonConfigInfoEasyShiftEx& group, int slotCount, const TMACROKEYINFOLIST& library) {
+  const TuiMacroClass macros = TuiMacroClass::CtlCreate(library);
+  for (int slot = 0; slot < std::min(slotCount, kButtonsPerGroup); ++slot) {
+    TBUTTONFUNCINFO& record = group.ButtonFuncInfo[slot];
+    if (record.nFunctionIndex != kMacroFunctionIndex) continue;
+    const int index = macros.IndexOfMacroName(MacroName(record.MacroKeyInfo));
+    if (index < 0) {
+      AssignNoMacro(record);
+      continue;
+    }
+    record.MacroKeyInfo = library.MacroInfos[index];
+    record.MacroKeyInfo.nMacroIndex = static_cast<Word>(index);
+    record.nMenuID = kMenuFirstMacro + index;
+  }
 }
 
 }  // namespace q9

@@ -24,6 +24,8 @@ inline constexpr int kMenuDisable = 17;
 inline constexpr int kMenuMacroManager = 1101;
 inline constexpr int kMenuFirstMacro = 1102;
 inline constexpr int kMaxMacrosPerGroup = 5;
+/// The function index every macro item assigns.
+inline constexpr int kMacroFunctionIndex = 28;
 
 /// Assigns a function that needs no dialog: mouse buttons (1..5), "Basic" (801..808), "Advanced"
 /// (901..906), "Media" (1001..1007), DPI and mode functions (13..16) and "Disable" (17). False, and
@@ -37,6 +39,14 @@ void AssignFireKey(TBUTTONFUNCINFO& record, const TFIREKEYINFO& fire);
 /// unchanged) when the index is not a macro of the library, or when the group's slots 0..9 would
 /// then use more than five different macros.
 bool AssignMacro(TMouseButtonConfigInfoEasyShiftEx& group, int slot, const TMACROKEYINFOLIST& library, int macroIndex);
+
+/// A macro slot whose macro is gone: "Disable" with no menu item of its own (nMenuID 0), so the
+/// slot shows the table's item for the function.
+void AssignNoMacro(TBUTTONFUNCINFO& record);
+/// After the macro list changed: every slot 0..slotCount-1 playing a macro takes the macro of the
+/// same name again (its copy, position and menu item); a slot whose macro is gone becomes
+/// AssignNoMacro. Names compare exactly.
+void RelinkMacroSlots(TMouseButtonConfigInfoEasyShiftEx& group, int slotCount, const TMACROKEYINFOLIST& library);
 
 /// Sets the device code from the function table for the record's function index.
 void StoreDeviceCode(TBUTTONFUNCINFO& record);

@@ -53,18 +53,6 @@ void StoreLibrary(TMACROKEYINFOLIST& list, const TuiMacroClass& library) {
   library.GetMacroKeyInfoList(list);
 }
 
-// Buttons carry a copy of their macro and its position: after the list changed, each macro button
-// takes its macro again by name, as the window does after the macro editor.
-void RelinkMacroButtons(TMouseButtonConfigInfoEasyShiftEx& group, const TMACROKEYINFOLIST& list) {
-  const TuiMacroClass library = TuiMacroClass::CtlCreate(list);
-  for (int slot = 0; slot < kButtonsPerGroup; ++slot) {
-    const TBUTTONFUNCINFO& button = group.ButtonFuncInfo[slot];
-    if (button.nFunctionType != kFunctionMacro) continue;
-    const int index = library.IndexOfMacroName(MacroName(button.MacroKeyInfo));
-    if (index >= 0) AssignMacro(group, slot, list, index);
-  }
-}
-
 int ListMacros(TDM& dm, const Options& o, std::ostream& out) {
   const TMACROKEYINFOLIST list = StoredMacros(dm, o);
   const TuiMacroClass library = TuiMacroClass::CtlCreate(list);
@@ -133,7 +121,7 @@ int RemoveMacro(TDM& dm, const Options& o, std::ostream& out) {
     TuiMacroClass library = TuiMacroClass::CtlCreate(list);
     library.DeleteMacro(name);
     StoreLibrary(list, library);
-    RelinkMacroButtons(dm.FCurrentButtonConfigInfo, list);
+    RelinkMacroSlots(dm.FCurrentButtonConfigInfo, kButtonsPerGroup, list);
   });
   out << Where(dm, o) << ": removed macro " << Quoted(o.macroName) << "\n";
   return 0;
@@ -154,7 +142,7 @@ int RenameMacro(TDM& dm, const Options& o, std::ostream& out) {
       if (button.nFunctionType == kFunctionMacro && MacroName(button.MacroKeyInfo) == oldName)
         SetWideField(button.MacroKeyInfo.szMacroName, kMacroNameLength, Utf16FromUtf8(o.newMacroName));
     }
-    RelinkMacroButtons(dm.FCurrentButtonConfigInfo, list);
+    RelinkMacroSlots(dm.FCurrentButtonConfigInfo, kButtonsPerGroup, list);
   });
   out << Where(dm, o) << ": renamed macro " << Quoted(o.macroName) << " to " << Quoted(o.newMacroName) << "\n";
   return 0;
