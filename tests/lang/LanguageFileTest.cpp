@@ -65,6 +65,11 @@ TEST(LanguageFile, TranslationRule) {
   EXPECT_EQ(TranslateText(chinese, ""), "");
   EXPECT_EQ(TranslateText(chinese, "Ratio"), "甲=乙");
   EXPECT_EQ(TranslateText(nullptr, "APPLY"), "APPLY");
+  // A key table's text kept with a trailing blank finds the translation of the text without it.
+  EXPECT_EQ(TranslateText(chinese, "APPLY "), "应用 ");
+  EXPECT_EQ(TranslateText(chinese, " APPLY  "), " 应用  ");
+  EXPECT_EQ(TranslateText(chinese, "Save "), "Save ");
+  EXPECT_EQ(TranslateText(chinese, "   "), "   ");
   EXPECT_EQ(OriginalOfText(chinese, "警告！"), "Warning!");
   EXPECT_EQ(OriginalOfText(chinese, "Save"), "Save");
 }
