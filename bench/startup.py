@@ -5,8 +5,8 @@ same run. Run under an X server (scripts/bench-startup.sh starts one):
 
     bench/startup.py BUILD/src/mainwindow/q9config [--baseline BUILD/bench/q9_bench_bare_window] [--runs N]
 
-Each run starts `q9config --simulate --report-shown` on a private settings store and runtime folder
-(with every page built); the program prints "shown" after the window's first paint. The baseline is
+Each run starts `q9config --simulate --report-shown` on a private settings store and runtime folder;
+the program prints "shown" after the window's first paint. The baseline is
 started the same way and reports its first paint alike. Runs of the two alternate, so both see the
 same load of the machine. The first run of each creates its files and is not counted."""
 

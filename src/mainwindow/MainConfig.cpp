@@ -316,9 +316,7 @@ void TqvGMConfigMain::BuildPageArea() {
   }
   FTabButtons[3]->hide();
   BuildMainPage(TabControlMain->widget(0));
-  BuildSensitivityPage(TabControlMain->widget(1));
-  BuildLightPage(TabControlMain->widget(2));
-  BuildHelpPage(TabControlMain->widget(3));
+  FPageBuilt[0] = true;
   // The help page's tab is hidden; F1 is the way there.
   auto* help = new QShortcut(QKeySequence::HelpContents, this);
   connect(help, &QShortcut::activated, this, [this] { SelectPage(3); });
@@ -340,6 +338,46 @@ void TqvGMConfigMain::BuildMainPage(QWidget* page) {
   row->addWidget(FButtonPage, 0, Qt::AlignTop);
   row->addStretch(1);
   row->addWidget(FMouseSettingsPanel);
+}
+
+bool TqvGMConfigMain::PageBuilt(int pageIndex) const {
+  return pageIndex >= 0 && pageIndex < kPageCount && FPageBuilt[static_cast<std::size_t>(pageIndex)];
+}
+
+void TqvGMConfigMain::EnsurePageBuilt(int pageIndex) {
+  if (pageIndex < 0 || pageIndex >= kPageCount || PageBuilt(pageIndex)) return;
+  FPageBuilt[static_cast<std::size_t>(pageIndex)] = true;
+  BuildPage(pageIndex);
+}
+
+// A page built late shows what the earlier refreshes would have shown it, in the current language.
+// Showing the stored values moves its controls, which is no change of the user's.
+void TqvGMConfigMain::BuildPage(int pageIndex) {
+  QWidget* page = TabControlMain->widget(pageIndex);
+  const bool modified = FState.SettingsModified;
+  switch (pageIndex) {
+    case 1:
+      BuildSensitivityPage(page);
+      FSensitivityPage->RefreshCpi();
+      break;
+    case 2:
+      BuildLightPage(page);
+      FLightPage->SetLED();
+      break;
+    case 3:
+      BuildHelpPage(page);
+      break;
+    default:
+      return;
+  }
+  ApplyCursorsToPage(pageIndex);
+  TranslateWidgetTree(*FLanguage, page);
+  FState.SettingsModified = modified;
+}
+
+TLightPage& TqvGMConfigMain::LightPage() {
+  EnsurePageBuilt(2);
+  return *FLightPage;
 }
 
 void TqvGMConfigMain::BuildSensitivityPage(QWidget* page) {
@@ -551,7 +589,7 @@ void TqvGMConfigMain::FormCreate() {
   const auto& locations = DM.FAllProfileSettingInfo.ReservedData.IntegerData;
   FProfileBar->SetModeProfiles(locations[kSlotMode1Profile], locations[kSlotMode2Profile], false);
   SelectProfile(DM.FAllProfileSettingInfo.ReservedData.IntegerData[kSlotMode1Profile]);
-  LoadCursors();
+  FCursorsPending = true;  // read from their files once the window is on screen
   FState.SettingsModified = false;
 }
 
@@ -570,19 +608,26 @@ void TqvGMConfigMain::SelectStoredLanguageInChooser() {
 void TqvGMConfigMain::CopyWorkingSettings() {
   const TMouseSettingInfoEasyShiftEx& settings = DM.FCurrentMouseSettingInfo;
   FState.MouseParams = {settings.PointerSpeed, settings.VWheelSpeed, settings.PointerAcceleration};
-  FLightPage->ReloadWorkingCopy();
+  if (FLightPage) FLightPage->ReloadWorkingCopy();
 }
 
 void TqvGMConfigMain::LoadCursors() {
   const QString folder = QString::fromStdString((services_.programFolder / "image").string());
   FHandCursor = skin::LoadCursorFile(folder + "/hand.cur");
   FSliderCursor = skin::LoadCursorFile(folder + "/attack.cur");
-  FSensitivityPage->SetCursors(FHandCursor ? &*FHandCursor : nullptr, FSliderCursor ? &*FSliderCursor : nullptr);
   if (FSliderCursor) FMouseSettingsPanel->SetSliderCursor(*FSliderCursor);
-  if (!FHandCursor) return;
-  for (QPushButton* tab : FTabButtons) tab->setCursor(*FHandCursor);
+  if (FHandCursor)
+    for (QPushButton* tab : FTabButtons) tab->setCursor(*FHandCursor);
+  for (int pageIndex = 1; pageIndex < kPageCount; ++pageIndex)
+    if (PageBuilt(pageIndex)) ApplyCursorsToPage(pageIndex);
+}
+
+void TqvGMConfigMain::ApplyCursorsToPage(int pageIndex) {
+  if (pageIndex == 1 && FSensitivityPage)
+    FSensitivityPage->SetCursors(FHandCursor ? &*FHandCursor : nullptr, FSliderCursor ? &*FSliderCursor : nullptr);
+  if (pageIndex != 3 || !FHandCursor) return;
   for (const char* name : {"BSBTNGOUPDATE", "BSBTNGOCOMPANYWEBSITE"})
-    if (auto* button = findChild<QPushButton*>(name)) button->setCursor(*FHandCursor);
+    if (auto* button = TabControlMain->widget(3)->findChild<QPushButton*>(name)) button->setCursor(*FHandCursor);
 }
 
 void TqvGMConfigMain::showEvent(QShowEvent* event) {
@@ -649,6 +694,7 @@ int TqvGMConfigMain::CurrentPage() const { return TabControlMain->currentIndex()
 
 void TqvGMConfigMain::SelectPage(int pageIndex) {
   if (pageIndex < 0 || pageIndex >= kPageCount) return;
+  EnsurePageBuilt(pageIndex);
   TabControlMain->setCurrentIndex(pageIndex);
   for (int tag = 0; tag < kPageCount; ++tag) FTabButtons[static_cast<std::size_t>(tag)]->setChecked(tag == pageIndex);
 }
@@ -663,10 +709,14 @@ void TqvGMConfigMain::SelectProfile(int profileIndex) {
 void TqvGMConfigMain::uiCommandSetting1Commands0Execute() { FButtonPage->RefreshButtonCaptions(); }
 void TqvGMConfigMain::uiCommandSetting1Commands6Execute() { FButtonPage->SetButtonEasyShift(); }
 
-void TqvGMConfigMain::uiCommandSetting1Commands1Execute() { FSensitivityPage->RefreshCpi(); }
+void TqvGMConfigMain::uiCommandSetting1Commands1Execute() {
+  if (FSensitivityPage) FSensitivityPage->RefreshCpi();
+}
 void TqvGMConfigMain::uiCommandSetting1Commands2Execute() { FMouseSettingsPanel->SetMouseParam(); }
 void TqvGMConfigMain::uiCommandSetting1Commands4Execute() { FReportRateOptions->RefreshReportRate(); }
-void TqvGMConfigMain::uiCommandSetting1Commands5Execute() { FLightPage->SetLED(); }
+void TqvGMConfigMain::uiCommandSetting1Commands5Execute() {
+  if (FLightPage) FLightPage->SetLED();
+}
 
 void TqvGMConfigMain::uiCommandSetting1Commands3Execute() {
   for (std::size_t index = 0; index < FProfileButtons.size(); ++index)
@@ -822,6 +872,10 @@ std::intptr_t TqvGMConfigMain::HandleWindowMessage(const WindowMessage& message)
 // ---- Painting and moving -----------------------------------------------------------------------
 
 void TqvGMConfigMain::paintEvent(QPaintEvent*) {
+  if (FCursorsPending) {
+    FCursorsPending = false;
+    QTimer::singleShot(0, this, &TqvGMConfigMain::LoadCursors);
+  }
   QPainter painter(this);
   painter.setRenderHint(QPainter::Antialiasing);
   skin::PaintWindowBackground(painter, rect());

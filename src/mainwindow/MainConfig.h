@@ -135,7 +135,11 @@ class TqvGMConfigMain : public QWidget {
   TuiLanguage& uiLanguage1() { return *FLanguage; }
   TuiCommandSetting& uiCommandSetting1() { return FCommandSetting; }
   TuiSTDCommand& uiSTDCommand1() { return *FChannel; }
-  TLightPage& LightPage() { return *FLightPage; }
+  TLightPage& LightPage();
+  /// The sensitivity, light and help pages are built the first time they are shown (or asked for),
+  /// so that start-up builds and styles only the page on show.
+  void EnsurePageBuilt(int pageIndex);
+  bool PageBuilt(int pageIndex) const;
   TButtonPage& ButtonPage() { return *FButtonPage; }
   TProfileBar& ProfileBar() { return *FProfileBar; }
   ApplyProgress& Progress() { return FProgress; }
@@ -158,6 +162,8 @@ class TqvGMConfigMain : public QWidget {
   void BuildTopBar();
   void BuildPageArea();
   void BuildLightPage(QWidget* page);
+  void BuildPage(int pageIndex);
+  void ApplyCursorsToPage(int pageIndex);
   void BuildMainPage(QWidget* page);
   void BuildHelpPage(QWidget* page);
   void BuildSensitivityPage(QWidget* page);
@@ -204,7 +210,9 @@ class TqvGMConfigMain : public QWidget {
   TDM& DM;
   ApplyState FState;
   TButtonPage* FButtonPage = nullptr;  ///< the slot buttons, their menu and the button groups
-  TSensitivityPage* FSensitivityPage = nullptr;
+  TSensitivityPage* FSensitivityPage = nullptr;  ///< null until the page is first shown
+  std::array<bool, kPageCount> FPageBuilt{};
+  bool FCursorsPending = false;  ///< the shipped cursors are loaded after the first paint
   TReportRateOptions* FReportRateOptions = nullptr;
   TMouseSettingsPanel* FMouseSettingsPanel = nullptr;
   TProgramOptions* FProgramOptions = nullptr;  ///< options menu, language chooser, options window

@@ -69,6 +69,11 @@ class MainConfigTest : public QObject {
  private:
   TqvGMConfigMain& MakeWindow(WindowMessaging* messaging = nullptr, PauseFunction pause = {});
   QPushButton* Button(const char* name) { return window_->findChild<QPushButton*>(name); }
+  bool HelpPageHasText(const std::string& text) {
+    for (const QLabel* label : window_->findChild<QWidget*>("PageHelp")->findChildren<QLabel*>())
+      if (label->text().toStdString() == text) return true;
+    return false;
+  }
   void Advance(int ms) {
     scheduler_->Advance(ms);
     QCoreApplication::processEvents();
@@ -158,7 +163,27 @@ void MainConfigTest::startUpBuildsTheFrameAndShowsThePageOfTheStoredProfile() {
   QVERIFY(Button("BSBTNPROFILE3")->isChecked());
   QVERIFY(!Button("BSBTNPROFILE1")->isChecked());
   QVERIFY(!window.SettingsModified());
-  QVERIFY(Button("BtnCPI")->cursor().shape() == Qt::BitmapCursor);  // image/hand.cur
+
+  // Only the page on show is built; another is built when it is first shown, with the stored
+  // values of the current profile, and that counts as no change.
+  for (int page = 1; page < 4; ++page) QVERIFY(!window.PageBuilt(page));
+  QVERIFY(!window.findChild<QSlider*>("TrackCPI2X"));
+  window.SelectPage(1);
+  QVERIFY(window.PageBuilt(1));
+  const int shown = window.findChild<QSlider*>("TrackCPI2X")->value();
+  QVERIFY(!window.SettingsModified());
+  window.RefreshAllPages();
+  QCOMPARE(window.findChild<QSlider*>("TrackCPI2X")->value(), shown);
+  window.SelectPage(0);
+  // The shipped cursors are read once the window has been painted.
+  QVERIFY(Button("BtnCPI")->cursor().shape() != Qt::BitmapCursor);
+  window.show();
+  QVERIFY(QTest::qWaitForWindowExposed(&window));
+  QTRY_VERIFY(Button("BtnCPI")->cursor().shape() == Qt::BitmapCursor);  // image/hand.cur
+  window.SelectPage(1);
+  QVERIFY(window.findChild<QPushButton*>("BtnCPI1")->cursor().shape() == Qt::BitmapCursor);
+  window.SelectPage(0);
+  window.hide();
 
   // A memory-location slot outside 0..4 leaves the profile the data module holds.
   dm_->FAllProfileSettingInfo.ReservedData.IntegerData[kSlotMode1Profile] = 7;
@@ -597,9 +622,15 @@ void MainConfigTest::languageChangeRetranslatesTheShownWindow() {
   auto* version = window.findChild<QLabel*>("LabelVersion");
   QCOMPARE(version->width(), QFontMetrics(version->font()).horizontalAdvance(version->text()) + 20);
 
+  // A page first built now comes up in the current language and follows later changes.
+  QVERIFY(!window.PageBuilt(3));
+  window.EnsurePageBuilt(3);
+  QVERIFY(HelpPageHasText(Translated("0804", "Help & Support:")));
+
   dm_->FAllProfileSettingInfo.CurrentLanguage = 0;
   window.ApplyLanguage();
   QCOMPARE(Button("BSBTNRESTORE")->text(), QString("Restore Defaults"));
+  QVERIFY(HelpPageHasText("Help & Support:"));
   // Addresses are data, never translated.
   QCOMPARE(window.findChild<QLabel*>("LabelWebsite")->text(), QString("https://q9-gaming.example/support/downloads"));
 }

@@ -87,6 +87,7 @@ class ProfileBarTest : public QObject, protected test::WindowTestBench {
     bool operator==(const Shown&) const = default;
   };
   Shown PagesShow() {
+    window_->EnsurePageBuilt(1);
     return {window_->LightPage().WorkingCopy(), Find<QSlider>("TrackCPI2X")->value(),
             Find<QRadioButton>("REPORTRATE1000")->isChecked()};
   }
@@ -294,6 +295,7 @@ void ProfileBarTest::theQuestionDisablesTheRestOfTheWindow() {
 
 void ProfileBarTest::loadingAGpxOrJsonFileRefreshesEveryPage() {
   TqvGMConfigMain& window = OpenWindow(2);
+  window.EnsurePageBuilt(1);  // the sensitivity page, once visited, follows the load too
   const std::vector<std::uint8_t> changed = ChangedImage();
   const std::filesystem::path gpx = Folder() / "changed.GPX";
   WriteFile(gpx, std::string(changed.begin(), changed.end()));

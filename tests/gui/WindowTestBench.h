@@ -64,6 +64,11 @@ class WindowTestBench {
   template <class T>
   T* Find(const char* name) {
     T* widget = window_->findChild<T*>(QString::fromLatin1(name));
+    if (!widget) {
+      // A control of a page not shown yet: the page is built as when the user first opens it.
+      for (int page = 0; page < TqvGMConfigMain::kPageCount; ++page) window_->EnsurePageBuilt(page);
+      widget = window_->findChild<T*>(QString::fromLatin1(name));
+    }
     if (!widget) qFatal("no widget %s", name);
     return widget;
   }

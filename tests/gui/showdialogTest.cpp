@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QFile>
 #include <QLabel>
+#include <QPainter>
 #include <QPushButton>
 #include <QRandomGenerator>
 #include <QScopeGuard>
@@ -13,6 +14,7 @@
 #include <QTimer>
 #include <QtEndian>
 #include <QtTest>
+#include <algorithm>
 #include <functional>
 
 #include "gui/Skin.h"
@@ -299,8 +301,35 @@ class ShowDialogTest : public QObject {
     QVERIFY(file.open(QIODevice::ReadOnly));
     const QByteArray svg = file.readAll();
     QCOMPARE(QString::fromUtf8(svg), skin::ProgramIconSvg());
-    QVERIFY(QSvgRenderer(svg).isValid());
-    QVERIFY(!skin::ProgramIcon().pixmap(48, 48).isNull());
+    QSvgRenderer renderer(svg);
+    QVERIFY(renderer.isValid());
+
+    // The painted emblem is the drawing of the shipped file, up to the edges' antialiasing.
+    constexpr int kSide = 96;
+    QImage drawn(kSide, kSide, QImage::Format_ARGB32_Premultiplied);
+    drawn.fill(Qt::transparent);
+    {
+      QPainter painter(&drawn);
+      painter.setRenderHint(QPainter::Antialiasing);
+      renderer.render(&painter, QRectF(0, 0, kSide, kSide));
+    }
+    const QImage painted =
+        skin::ProgramIcon().pixmap(kSide, kSide).toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    QCOMPARE(painted.size(), drawn.size());
+    int farOff = 0;
+    qint64 difference = 0;
+    for (int y = 0; y < kSide; ++y) {
+      for (int x = 0; x < kSide; ++x) {
+        const QRgb a = drawn.pixel(x, y);
+        const QRgb b = painted.pixel(x, y);
+        const int largest = std::max({std::abs(qRed(a) - qRed(b)), std::abs(qGreen(a) - qGreen(b)),
+                                      std::abs(qBlue(a) - qBlue(b)), std::abs(qAlpha(a) - qAlpha(b))});
+        difference += largest;
+        if (largest > 48) ++farOff;
+      }
+    }
+    QVERIFY2(farOff <= 10, qPrintable(QString("%1 pixels far off").arg(farOff)));
+    QVERIFY2(difference < kSide * kSide, qPrintable(QString("mean difference %1").arg(double(difference) / (kSide * kSide))));
   }
 };
 

@@ -96,6 +96,18 @@ TEST_F(GnomeMouseSettingsTest, PointerSpeedLandsInTheDesktopRange) {
   EXPECT_DOUBLE_EQ(Speed(), 1.0);
 }
 
+TEST_F(GnomeMouseSettingsTest, WithoutTheLibraryNothingReachesTheDesktop) {
+  GSettingsMouseSettings settings;
+  ASSERT_TRUE(settings.Available());
+  settings.SetPointerSpeed(15);
+  GSettingsMouseSettings without(kGnomeMouseSchema, "libq9-no-such-gio.so.0");
+  EXPECT_FALSE(without.Available());
+  without.SetPointerSpeed(1);
+  without.SetAcceleration({0, 0, 0});
+  without.SetDoubleClickTime(900);
+  EXPECT_DOUBLE_EQ(Speed(), 0.5);
+}
+
 TEST_F(GnomeMouseSettingsTest, NoAccelerationIsFlatAnyOtherAdaptive) {
   GSettingsMouseSettings settings;
   settings.SetAcceleration({4, 6, 2});

@@ -1,5 +1,5 @@
 #pragma once
-// The GNOME desktop's mouse settings (GSettings through GIO): pointer speed, the acceleration
+// The GNOME desktop's mouse settings (GSettings through GIO, loaded at run time): pointer speed, the acceleration
 // profile and the double-click time. The desktop has no wheel setting, so the scroll lines stay
 // with the other backends. Without the schema (another desktop, or GNOME's schemas not installed)
 // every call does nothing; so does a key the installed schema lacks. Safe from any thread.
@@ -13,6 +13,8 @@
 namespace q9 {
 
 inline constexpr const char* kGnomeMouseSchema = "org.gnome.desktop.peripherals.mouse";
+/// The GIO library, loaded the first time desktop settings are wanted.
+inline constexpr const char* kGioLibrary = "libgio-2.0.so.0";
 
 /// Whether GNOME's mouse settings are the ones that count: the session is a GNOME one
 /// (XDG_CURRENT_DESKTOP, a colon-separated list, names GNOME) or a settings backend was chosen
@@ -26,7 +28,9 @@ double DesktopPointerSpeed(int speed);
 
 class GSettingsMouseSettings : public SystemMouseSettings {
  public:
-  explicit GSettingsMouseSettings(const std::string& schemaId = kGnomeMouseSchema);
+  /// Without `gioLibrary` (or a function of it) nothing reaches the desktop, as without the schema.
+  explicit GSettingsMouseSettings(const std::string& schemaId = kGnomeMouseSchema,
+                                  const std::string& gioLibrary = kGioLibrary);
   ~GSettingsMouseSettings() override;
   GSettingsMouseSettings(const GSettingsMouseSettings&) = delete;
   GSettingsMouseSettings& operator=(const GSettingsMouseSettings&) = delete;
@@ -41,8 +45,10 @@ class GSettingsMouseSettings : public SystemMouseSettings {
   void SetDoubleClickTime(int milliseconds) override;
 
  private:
+  struct Gio;
   struct Settings;
-  std::unique_ptr<Settings> settings_;  // null without the schema
+  std::unique_ptr<Gio> gio_;
+  std::unique_ptr<Settings> settings_;  // null without the library or the schema
   std::mutex mutex_;                    // a GSettings object is not safe from two threads at once
 };
 
