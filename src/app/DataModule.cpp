@@ -1,5 +1,7 @@
 #include "app/DataModule.h"
 
+#include <algorithm>
+
 #include <cstring>
 
 #include "model/FactoryDefaults.h"
@@ -34,9 +36,12 @@ void WriteDefaultsAtStart(TMemoryStream& stream, Make make) {
   std::memcpy(stream.data(), record.get(), sizeof(Record));
 }
 
+// Zeros to copy from, in the never-written zero block of the program: reading them costs neither
+// an allocation nor memory of its own, as a buffer of zeros for each of the five profiles did.
+std::uint8_t ZeroImage[std::max(sizeof(TMouseProfileInfoEasyShiftEx), sizeof(TALLPROFILESETTINGINFO))];
+
 void ZeroStream(TuiProfile& component, std::size_t size) {
-  const TMemoryStream zeros(size, 0);
-  component.Write(zeros.data(), static_cast<int>(size));
+  component.Write(ZeroImage, static_cast<int>(std::min(size, sizeof ZeroImage)));
 }
 
 constexpr int kSettingsRecordIndex = -1;
@@ -61,6 +66,12 @@ TDM::TDM(RegistryStore& store, const SystemLocale& locale)
   for (TuiProfile* game : {&uiProfileGame1, &uiProfileGame2, &uiProfileGame3, &uiProfileGame4, &uiProfileGame5})
     game->OnRestoreToDefault = [this](TMemoryStream& s) { uiProfileGame1RestoreToDefault(s); };
   DataModuleCreate();
+}
+
+std::string RemoveStoreLeftovers(RegistryStore& store) {
+  std::string error;
+  store.RemoveLeftoverTemporaries(kSettingsRoot, kSettingsKeyPath, error);
+  return error;
 }
 
 std::unique_ptr<TDM> CreateDataModule(RegistryStore& store, const SystemLocale& locale) {

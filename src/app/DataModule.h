@@ -130,6 +130,10 @@ class TDM {
 };
 
 /// The data module lives on the heap: its records are several hundred kilobytes.
+/// Removes the temporary files interrupted saves left in the settings' key; call it only while
+/// nobody else can be writing the store (its lock held, no window on it). "" or why one stays.
+std::string RemoveStoreLeftovers(RegistryStore& store);
+
 std::unique_ptr<TDM> CreateDataModule(RegistryStore& store, const SystemLocale& locale);
 
 }  // namespace q9

@@ -12,15 +12,18 @@ namespace {
 // The settings are read under the store lock, so that a q9ctl writing at that moment is waited for;
 // the window mark then tells q9ctl that the window works on this store. A store without locks
 // (read-only, say) is used unguarded.
-bool EnterStore(StoreLock* storeLock, std::string& message) {
-  if (!storeLock) return true;
+enum class StoreEntry { Busy, Locked, Unguarded };
+
+StoreEntry EnterStore(StoreLock* storeLock, std::string& message) {
+  if (!storeLock) return StoreEntry::Unguarded;
   std::string error;
-  if (storeLock->Lock(StoreLockMode::Exclusive, kStoreLockWaitMs, error) == StoreLockResult::Busy) {
+  const StoreLockResult locked = storeLock->Lock(StoreLockMode::Exclusive, kStoreLockWaitMs, error);
+  if (locked == StoreLockResult::Busy) {
     message = "the settings store " + storeLock->StoreName() + " is busy (another program is writing to it)";
-    return false;
+    return StoreEntry::Busy;
   }
   storeLock->HoldWindowMark(error);
-  return true;
+  return locked == StoreLockResult::Acquired ? StoreEntry::Locked : StoreEntry::Unguarded;
 }
 
 void LeaveStore(StoreLock* storeLock) {
@@ -42,9 +45,16 @@ ProgramResult RunProgram(const std::vector<std::string>& arguments, const Progra
       break;
   }
   std::string message;
-  if (!EnterStore(services.storeLock, message)) {
+  const StoreEntry entry = EnterStore(services.storeLock, message);
+  if (entry == StoreEntry::Busy) {
     services.lock.Release();
     return {ProgramOutcome::StoreBusy, 1, message};
+  }
+  if (entry == StoreEntry::Locked && !services.storeLock->WindowMarkHeldElsewhere()) {
+    // Under the store's lock, and with no other window on the store, no one else is writing:
+    // a temporary file there is what a writer that died left behind.
+    const std::string error = RemoveStoreLeftovers(services.store);
+    if (!error.empty() && services.warn) services.warn("leftover temporary files stay: " + error);
   }
   const std::unique_ptr<TDM> DM = CreateDataModule(services.store, services.locale);
   if (services.storeLock) services.storeLock->Unlock();

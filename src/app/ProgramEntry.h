@@ -22,6 +22,8 @@ struct ProgramServices {
   /// The store's locks: the settings are read under the store lock, and the store is marked open
   /// in a window for the window's whole run. None: unguarded.
   StoreLock* storeLock = nullptr;
+  /// Told what went wrong that does not stop the start (one line, for stderr).
+  std::function<void(const std::string&)> warn;
 };
 
 /// Creates and runs the main window for the data module until it closes; returns the exit code.

@@ -52,6 +52,31 @@ RegistryStatus FileRegistryStore::OpenKeyFolder(std::uint32_t root, const std::s
   return RegistryStatus::Success();
 }
 
+std::size_t FileRegistryStore::RemoveLeftoverTemporaries(std::uint32_t root, const std::string& keyPath,
+                                                         std::string& error) {
+  std::filesystem::path folder;
+  if (auto status = OpenKeyFolder(root, keyPath, folder); !status.ok()) {
+    error = status.message;
+    return 0;
+  }
+  std::size_t removed = 0;
+  std::error_code listing;
+  for (std::filesystem::directory_iterator entry(folder, listing), end; !listing && entry != end;
+       entry.increment(listing)) {
+    std::error_code examined;
+    if (!IsDurableWriteTemporary(entry->path()) || !entry->is_regular_file(examined) || entry->is_symlink(examined))
+      continue;
+    std::error_code why;
+    if (std::filesystem::remove(entry->path(), why)) {
+      ++removed;
+    } else if (why && error.empty()) {
+      error = "cannot remove " + Utf8FromPath(entry->path()) + ": " + why.message();
+    }
+  }
+  if (listing && error.empty()) error = "cannot list " + Utf8FromPath(folder) + ": " + listing.message();
+  return removed;
+}
+
 RegistryStatus FileRegistryStore::CreateKey(std::uint32_t root, const std::string& keyPath) {
   std::filesystem::path folder;
   return OpenKeyFolder(root, keyPath, folder);

@@ -25,6 +25,9 @@ class FileRegistryStore : public RegistryStore {
                             std::span<const std::uint8_t> data) override;
   /// The value's file.
   std::string ValueLocation(std::uint32_t root, const std::string& keyPath, const std::string& name) const override;
+  /// The key folder's own temporary files (the durable write's naming); other files, links and
+  /// folders stay, whatever their names.
+  std::size_t RemoveLeftoverTemporaries(std::uint32_t root, const std::string& keyPath, std::string& error) override;
 
   const std::filesystem::path& StoreFolder() const { return storeFolder_; }
 

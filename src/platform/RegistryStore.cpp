@@ -33,4 +33,6 @@ bool IsPlainValueName(const std::string& name) {
          name.find('\0') == std::string::npos;
 }
 
+std::size_t RegistryStore::RemoveLeftoverTemporaries(std::uint32_t, const std::string&, std::string&) { return 0; }
+
 }  // namespace q9

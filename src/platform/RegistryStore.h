@@ -54,6 +54,10 @@ class RegistryStore {
                                     std::span<const std::uint8_t> data) = 0;
   /// Where a value lives, as a user would look for it (the file, or root, key and value name).
   virtual std::string ValueLocation(std::uint32_t root, const std::string& keyPath, const std::string& name) const;
+  /// Removes what interrupted writes of the key's values left behind (a store that writes in
+  /// place has nothing to remove). Call it only while no other program can be writing the key.
+  /// Returns how many were removed; `error` names the first one that could not be.
+  virtual std::size_t RemoveLeftoverTemporaries(std::uint32_t root, const std::string& keyPath, std::string& error);
 };
 
 /// Splits "a\b\c" into its parts; false when a part is empty, "." or "..".

@@ -21,7 +21,19 @@ class WatchedStore : public FakeRegistryStore {
     if (table_->exclusive == 0) ++unguardedReads;
     return FakeRegistryStore::ReadValue(root, keyPath, name, data);
   }
+  std::size_t RemoveLeftoverTemporaries(std::uint32_t, const std::string& keyPath, std::string& error) override {
+    sweeps.push_back({keyPath, table_->exclusive > 0, reads});
+    error = sweepError;
+    return 0;
+  }
   int unguardedReads = 0;
+  struct Sweep {
+    std::string keyPath;
+    bool underExclusiveLock;
+    int readsBefore;
+  };
+  std::vector<Sweep> sweeps;
+  std::string sweepError;
 
  private:
   std::shared_ptr<FakeStoreLockTable> table_;
@@ -30,7 +42,8 @@ class WatchedStore : public FakeRegistryStore {
 class ProgramEntryTest : public ::testing::Test {
  protected:
   ProgramResult Run(std::vector<std::string> arguments) {
-    return RunProgram(arguments, {lock, store, locale, &storeLock}, [this](TDM& dm) {
+    return RunProgram(arguments, {lock, store, locale, &storeLock, [this](const std::string& text) { warnings.push_back(text); }},
+                      [this](TDM& dm) {
       ++windows;
       EXPECT_EQ(lockTable->held.count(kSingleInstanceName), lockTable->unavailable ? 0u : 1u)
           << "the lock is held while the window runs";
@@ -54,6 +67,7 @@ class ProgramEntryTest : public ::testing::Test {
   WatchedStore store{storeTable};
   FakeSystemLocale locale;
   int windows = 0;
+  std::vector<std::string> warnings;
 };
 
 TEST_F(ProgramEntryTest, SettingsAreReadUnderTheStoreLockAndTheWindowMarkLastsAsLongAsTheWindow) {
@@ -65,6 +79,23 @@ TEST_F(ProgramEntryTest, SettingsAreReadUnderTheStoreLockAndTheWindowMarkLastsAs
   StoreStartFlag(0);
   EXPECT_EQ(Run({"-runauto"}).outcome, ProgramOutcome::AutoStartHidden);
   EXPECT_EQ(storeTable->windowMarks, 0) << "no window, no mark";
+}
+
+TEST_F(ProgramEntryTest, LeftoversOfInterruptedSavesGoUnderTheLockBeforeAnythingIsRead) {
+  store.sweepError = "cannot remove x: permission denied";
+  EXPECT_EQ(Run({}).outcome, ProgramOutcome::WindowClosed);
+  ASSERT_EQ(store.sweeps.size(), 1u);
+  EXPECT_EQ(store.sweeps[0].keyPath, kSettingsKeyPath);
+  EXPECT_TRUE(store.sweeps[0].underExclusiveLock);
+  EXPECT_EQ(store.sweeps[0].readsBefore, 0);
+  EXPECT_EQ(warnings, std::vector<std::string>{"leftover temporary files stay: cannot remove x: permission denied"});
+
+  // Another window on the store may be in the middle of a save: its files stay.
+  FakeStoreLock otherWindow(storeTable);
+  std::string error;
+  ASSERT_EQ(otherWindow.HoldWindowMark(error), StoreLockResult::Acquired);
+  Run({});
+  EXPECT_EQ(store.sweeps.size(), 1u);
 }
 
 TEST_F(ProgramEntryTest, ABusyStoreEndsTheStartWithAMessageReadingNothing) {
@@ -92,7 +123,8 @@ TEST_F(ProgramEntryTest, AnUnsafeLockPlaceEndsTheStartWithTheReason) {
 
 TEST_F(ProgramEntryTest, AStoreWithoutLocksIsUsedUnguarded) {
   storeTable->unavailable = true;
-  EXPECT_EQ(RunProgram({}, {lock, store, locale, &storeLock}, [](TDM&) { return 3; }).exitCode, 3);
+  EXPECT_EQ(RunProgram({}, {lock, store, locale, &storeLock, {}}, [](TDM&) { return 3; }).exitCode, 3);
+  EXPECT_TRUE(store.sweeps.empty()) << "without a lock someone may be writing";
 }
 
 TEST_F(ProgramEntryTest, NormalStartShowsTheWindowAndReleasesTheLock) {

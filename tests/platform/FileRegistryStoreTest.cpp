@@ -1,4 +1,6 @@
 #include <gtest/gtest.h>
+
+#include <set>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <sys/wait.h>
@@ -97,6 +99,32 @@ TEST(FileRegistryStore, AValueThatIsALinkStaysALinkAndItsTargetIsReplaced) {
   EXPECT_EQ(read, (Bytes{5, 6}));
   for (const auto& entry : std::filesystem::directory_iterator(folder.path() / "elsewhere"))
     EXPECT_FALSE(IsDurableWriteTemporary(entry.path())) << entry.path();
+}
+
+TEST(FileRegistryStore, OnlyTheKeysOwnLeftoverTemporaryFilesAreRemoved) {
+  TempFolder folder;
+  FileRegistryStore store(folder.path());
+  ASSERT_TRUE(store.WriteValue(kHKeyCurrentUser, kKey, "qvGMPROFILE.GPX", Bytes{1, 2}).ok());
+  const auto keyFolder = folder.path() / "software" / "zoQVGMMouse";
+  // What two interrupted saves left, beside things that only look alike or are not ours.
+  test::WriteFile(keyFolder / ".q9tmp.qvGMPROFILE.GPX.a1b2c3", Bytes{9});
+  test::WriteFile(keyFolder / ".q9tmp.MyProfile0.GPX.zzzzzz", Bytes{});
+  test::WriteFile(keyFolder / "notes.q9tmp.txt", Bytes{3});
+  test::WriteFile(folder.path() / ".q9tmp.elsewhere.abcdef", Bytes{4});
+  std::filesystem::create_directory(keyFolder / ".q9tmp.folder");
+  test::WriteFile(keyFolder / ".q9tmp.folder" / "inside", Bytes{5});
+  test::WriteFile(folder.path() / "target", Bytes{6});
+  std::filesystem::create_symlink(folder.path() / "target", keyFolder / ".q9tmp.link.qqqqqq");
+
+  std::string error;
+  EXPECT_EQ(store.RemoveLeftoverTemporaries(kHKeyCurrentUser, kKey, error), 2u);
+  EXPECT_EQ(error, "");
+  std::set<std::string> left;
+  for (const auto& entry : std::filesystem::directory_iterator(keyFolder)) left.insert(entry.path().filename().string());
+  EXPECT_EQ(left, (std::set<std::string>{"qvGMPROFILE.GPX", "notes.q9tmp.txt", ".q9tmp.folder", ".q9tmp.link.qqqqqq"}));
+  EXPECT_EQ(test::ReadFile(folder.path() / "target"), Bytes{6});
+  EXPECT_TRUE(std::filesystem::exists(folder.path() / ".q9tmp.elsewhere.abcdef")) << "outside the key";
+  EXPECT_EQ(store.RemoveLeftoverTemporaries(kHKeyCurrentUser, kKey, error), 0u);
 }
 
 mode_t ModeOf(const std::filesystem::path& file) {

@@ -435,6 +435,22 @@ TEST_F(Q9CtlTest, WritersKeepOffAStoreTheWindowWorksOnUnlessForced) {
   EXPECT_EQ(Run({"set", "mode1", "1"}), 0) << "the window has closed: " << err.str();
 }
 
+TEST_F(Q9CtlTest, LeftoversOfKilledSavesGoUnlessAWindowMaySaveRightNow) {
+  ASSERT_EQ(Run({"set", "mode1", "2"}), 0);
+  const Bytes settings = test::ReadFile(Key() / "qvGMPROFILE.GPX");
+  test::WriteFile(Key() / ".q9tmp.qvGMPROFILE.GPX.k1ll3d", Bytes(31200, 0xEE));
+  {
+    PosixStoreLock window(store.path());
+    std::string error;
+    ASSERT_EQ(window.HoldWindowMark(error), StoreLockResult::Acquired) << error;
+    ASSERT_EQ(Run({"show"}), 0);
+    EXPECT_TRUE(std::filesystem::exists(Key() / ".q9tmp.qvGMPROFILE.GPX.k1ll3d")) << "the window's save may be on its way";
+  }
+  ASSERT_EQ(Run({"show"}), 0) << err.str();
+  EXPECT_EQ(StoredNames(), std::vector<std::string>{"qvGMPROFILE.GPX"});
+  EXPECT_EQ(test::ReadFile(Key() / "qvGMPROFILE.GPX"), settings);
+}
+
 TEST_F(Q9CtlTest, AStoreFolderThatCannotBeEnteredIsNamedWithTheReason) {
   ASSERT_EQ(Run({"show"}), 0);
   test::GiveToUnprivileged(store.path());

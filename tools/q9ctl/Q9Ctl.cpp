@@ -185,7 +185,8 @@ bool WritesStore(const CLI::App& app, const Options& o) {
 // A command reads, changes and writes the store under the store's lock, so that commands run
 // together never lose each other's changes. A writer also keeps off a store a window works on:
 // the window's next save would replace what it writes.
-void LockStore(StoreLock& lock, bool writes, bool force) {
+// True when the lock is held.
+bool LockStore(StoreLock& lock, bool writes, bool force) {
   std::string error;
   switch (lock.Lock(writes ? StoreLockMode::Exclusive : StoreLockMode::Shared, kStoreLockWaitMs, error)) {
     case StoreLockResult::Acquired:
@@ -195,11 +196,12 @@ void LockStore(StoreLock& lock, bool writes, bool force) {
     case StoreLockResult::Unavailable:
       // A store that cannot be locked cannot be written either; reading it goes unguarded.
       if (writes) throw CommandFailed("cannot lock the settings store " + lock.StoreName() + ": " + error);
-      return;
+      return false;
   }
   if (writes && !force && lock.WindowMarkHeldElsewhere())
     throw CommandFailed("q9config is open on this settings store (" + lock.StoreName() +
                         "); close it or use --force");
+  return true;
 }
 
 }  // namespace
@@ -260,8 +262,12 @@ int RunQ9Ctl(int argc, const char* const* argv, std::ostream& out, std::ostream&
     const std::filesystem::path storeFolder = o.storeFolder.empty() ? std::filesystem::path() : PathFromUtf8(o.storeFolder);
     // Taken before the data module reads the store, held until the command has saved.
     const auto storeLock = MakeStoreLock(storeFolder);
-    LockStore(*storeLock, WritesStore(app, o), o.force);
+    const bool locked = LockStore(*storeLock, WritesStore(app, o), o.force);
     const auto store = MakeRegistryStore(storeFolder);
+    // Under the lock no other command writes; an open window may, so its files are left alone then.
+    if (locked && !storeLock->WindowMarkHeldElsewhere())
+      if (const std::string error = RemoveStoreLeftovers(*store); !error.empty())
+        err << "q9ctl: leftover temporary files stay: " << error << "\n";
     const auto locale = MakeSystemLocale();
     const auto dm = CreateDataModule(*store, *locale);
     WarnAboutUnreadable(*dm, err);
