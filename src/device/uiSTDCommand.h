@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "device/DeviceConfig.h"
+#include "device/DriverInstall.h"
 #include "device/uiHIDEvent.h"
 #include "platform/DeviceSetup.h"
 #include "platform/DriverTransport.h"
@@ -70,6 +71,15 @@ class TuiSTDCommand {
   bool IsHIDDeviceExist(DeviceSetup& setup) const;
   /// A present device has the hardware ID `VidPid` (letter case ignored).
   bool ISHIDDeviceExist(DeviceSetup& setup, const std::string& VidPid) const;
+  /// Installs (`Install`) or removes the filter driver on every present mouse of the "usbdevicelist"
+  /// list, and says per device what was done and how it ended.
+  DriverInstallReport HidInstallDriver(bool Install, DeviceSetup& setup, DriverInstaller& installer) const {
+    return RunDriverInstallation(Install, FDriverInfo, FUsbDeviceList, setup, installer);
+  }
+  /// Those mice with whether the driver is in their filter list and whether they report a problem.
+  DriverInstallReport HidDriverStatus(DeviceSetup& setup, DriverInstaller& installer) const {
+    return DriverInstallationStatus(FDriverInfo, FUsbDeviceList, setup, installer);
+  }
   const TDriverInfo& DriverInfo() const { return FDriverInfo; }
   /// "\\.\" + the device name.
   const std::string& DevicePath() const { return FDevicePath; }

@@ -8,6 +8,7 @@
 #ifdef _WIN32
 #include "platform/windows/WinDeviceNotifications.h"
 #include "platform/windows/WinDeviceSetup.h"
+#include "platform/windows/WinDriverInstaller.h"
 #include "platform/windows/WinDriverTransport.h"
 #include "platform/windows/WinHookLibrary.h"
 #include "platform/windows/WinRegistryStore.h"
@@ -24,6 +25,7 @@
 #include "platform/posix/PosixShell.h"
 #include "platform/posix/UdevDeviceNotifications.h"
 #include "platform/posix/UdevDeviceSetup.h"
+#include "platform/posix/PosixDriverInstaller.h"
 #include "platform/posix/PosixSingleInstanceLock.h"
 #include "platform/posix/PosixStoreLock.h"
 #include "platform/posix/PosixSystemLocale.h"
@@ -53,6 +55,7 @@ std::unique_ptr<DriverTransport> MakeDriverTransport(const std::filesystem::path
 }
 std::unique_ptr<WindowMessaging> MakeWindowMessaging() { return std::make_unique<WinWindowMessaging>(); }
 std::unique_ptr<DeviceSetup> MakeDeviceSetup() { return std::make_unique<WinDeviceSetup>(); }
+std::unique_ptr<DriverInstaller> MakeDriverInstaller() { return std::make_unique<WinDriverInstaller>(); }
 std::unique_ptr<Shell> MakeShell() { return std::make_unique<WinShell>(); }
 std::unique_ptr<DeviceNotifications> MakeDeviceNotifications(Scheduler&, const std::filesystem::path&, const std::string&) {
   return std::make_unique<WinDeviceNotifications>();
@@ -101,6 +104,7 @@ std::unique_ptr<DriverTransport> MakeDriverTransport(const std::filesystem::path
 }
 std::unique_ptr<WindowMessaging> MakeWindowMessaging() { return std::make_unique<PosixWindowMessaging>(); }
 std::unique_ptr<DeviceSetup> MakeDeviceSetup() { return std::make_unique<UdevDeviceSetup>(); }
+std::unique_ptr<DriverInstaller> MakeDriverInstaller() { return std::make_unique<PosixDriverInstaller>(); }
 std::unique_ptr<Shell> MakeShell() { return std::make_unique<PosixShell>(); }
 std::unique_ptr<DeviceNotifications> MakeDeviceNotifications(Scheduler& scheduler, const std::filesystem::path& deviceFolder,
                                                              const std::string& deviceName) {

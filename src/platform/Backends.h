@@ -6,6 +6,7 @@
 
 #include "platform/DeviceNotifications.h"
 #include "platform/DeviceSetup.h"
+#include "platform/DriverInstaller.h"
 #include "platform/DriverTransport.h"
 #include "platform/HookLibrary.h"
 #include "platform/KeyStateSource.h"
@@ -31,6 +32,8 @@ std::unique_ptr<SystemLocale> MakeSystemLocale();
 std::unique_ptr<DriverTransport> MakeDriverTransport(const std::filesystem::path& deviceFolder = {});
 std::unique_ptr<WindowMessaging> MakeWindowMessaging();
 std::unique_ptr<DeviceSetup> MakeDeviceSetup();
+/// Installation of the filter driver; where there is none, Supported() is false.
+std::unique_ptr<DriverInstaller> MakeDriverInstaller();
 std::unique_ptr<Shell> MakeShell();
 /// Notifications of HID devices and of the driver's device `deviceName` (in `deviceFolder` on POSIX).
 std::unique_ptr<DeviceNotifications> MakeDeviceNotifications(Scheduler& scheduler, const std::filesystem::path& deviceFolder,

@@ -14,6 +14,8 @@ struct PresentDevice {
   std::vector<std::string> hardwareIds;
   std::vector<std::string> lowerFilters;
   std::vector<std::string> upperFilters;
+  /// Names this device to the system again (the device instance ID on Windows, the sysfs path on Linux).
+  std::string instanceId;
 };
 
 class DeviceSetup {

@@ -313,7 +313,7 @@ TEST(DeviceEnumeration, PresentDevicesAreMatchedAgainstTheConfiguredIds) {
   ManualScheduler scheduler;
   TuiSTDCommand channel(driver, scheduler, folder.path() / "config.ini");
   ListedDevices setup;
-  setup.devices = {{{"HID\\VID_0001&PID_0002"}, {}, {}}, {{"hid\\vid_1234&pid_5678"}, {}, {}}};
+  setup.devices = {{{"HID\\VID_0001&PID_0002"}, {}, {}, "keyboard"}, {{"hid\\vid_1234&pid_5678"}, {}, {}, "mouse"}};
   EXPECT_TRUE(channel.IsHIDDeviceExist(setup));
   EXPECT_TRUE(channel.ISHIDDeviceExist(setup, "HID\\VID_0001&PID_0002"));
   EXPECT_FALSE(channel.ISHIDDeviceExist(setup, "HID\\VID_0001"));

@@ -44,12 +44,20 @@ struct Options {
   std::string newMacroName;  ///< rename's new name
   std::string steps;
   int loop = -1;  ///< add --loop (-1: not given)
+  // driver
+  bool driverInstall = true;  ///< install (true) or remove
 };
 
 /// A command that cannot do what was asked; its message becomes the one-line error.
 class CommandFailed : public std::runtime_error {
  public:
-  using std::runtime_error::runtime_error;
+  explicit CommandFailed(const std::string& message, int exitStatus = 1)
+      : std::runtime_error(message), exitStatus_(exitStatus) {}
+  /// What q9ctl exits with: 1, or a command's own documented status.
+  int ExitStatus() const { return exitStatus_; }
+
+ private:
+  int exitStatus_;
 };
 
 using Command = int (*)(TDM&, const Options&, std::ostream&);

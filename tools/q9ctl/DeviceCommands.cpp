@@ -39,13 +39,6 @@ bool IsTerminal(FILE* stream) {
 #endif
 }
 
-std::filesystem::path ConfigFile(const Options& o) {
-  if (!o.configFile.empty()) return PathFromUtf8(o.configFile);
-  std::error_code ec;
-  const auto program = std::filesystem::absolute(PathFromUtf8(o.programPath), ec);
-  return (ec ? std::filesystem::path() : program.parent_path()) / kConfigFileName;
-}
-
 // The mouse: the driver, or the simulated mouse in this process (its memory kept in a file).
 struct Device {
   explicit Device(const Options& o) : options(o) {
@@ -188,6 +181,13 @@ int Keys(TDM&, const Options& o, std::ostream& out) {
 
 }  // namespace
 
+std::filesystem::path ConfigFile(const Options& o) {
+  if (!o.configFile.empty()) return PathFromUtf8(o.configFile);
+  std::error_code ec;
+  const auto program = std::filesystem::absolute(PathFromUtf8(o.programPath), ec);
+  return (ec ? std::filesystem::path() : program.parent_path()) / kConfigFileName;
+}
+
 std::string MemoryLocationProfileText(const TDM& dm) {
   return std::to_string(MemoryLocationProfile(dm.FAllProfileSettingInfo, 0)) + " (Mode1) and " +
          std::to_string(MemoryLocationProfile(dm.FAllProfileSettingInfo, 1)) + " (Mode2)";
@@ -209,6 +209,7 @@ void AddDeviceCommands(CLI::App& app, Options& o, Command& command) {
   keys->add_flag("--json", o.json, "Print JSON");
   keys->callback([&] { command = Keys; });
 
+  AddDriverCommands(app, o, command);
   AddSetCommands(app, o, command);
   AddMacroCommands(app, o, command);
 }

@@ -3,6 +3,7 @@
 
 #include <CLI/CLI.hpp>
 
+#include <filesystem>
 #include <functional>
 
 #include "CtlOptions.h"
@@ -10,6 +11,10 @@
 namespace q9 {
 
 void AddDeviceCommands(CLI::App& app, Options& options, Command& command);
+/// The `driver` commands (DriverCommands.cpp).
+void AddDriverCommands(CLI::App& app, Options& options, Command& command);
+/// --config, else config.ini beside the program.
+std::filesystem::path ConfigFile(const Options& o);
 /// The `set` commands (SetCommands.cpp).
 void AddSetCommands(CLI::App& app, Options& options, Command& command);
 /// The `macro` commands (MacroCommands.cpp).

@@ -273,6 +273,9 @@ int RunQ9Ctl(int argc, const char* const* argv, std::ostream& out, std::ostream&
     WarnAboutUnreadable(*dm, err);
     dm->SetOverwriteUnreadable(o.force);
     return command(*dm, o, out);
+  } catch (const CommandFailed& e) {
+    err << "q9ctl: " << e.what() << "\n";
+    return e.ExitStatus();
   } catch (const std::exception& e) {
     err << "q9ctl: " << e.what() << "\n";
     return 1;

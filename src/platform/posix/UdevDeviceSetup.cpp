@@ -17,6 +17,7 @@ bool UdevDeviceSetup::EnumeratePresentHidDevices(std::vector<PresentDevice>& dev
       udev_device* device = udev_device_new_from_syspath(context, udev_list_entry_get_name(entry));
       if (!device) continue;
       PresentDevice present;
+      present.instanceId = udev_device_get_syspath(device);
       if (const char* hidId = udev_device_get_property_value(device, "HID_ID")) {
         const std::string id = HardwareIdOfHidId(hidId);
         if (!id.empty()) present.hardwareIds.push_back(id);

@@ -24,6 +24,12 @@ std::vector<std::string> MultiStringProperty(HDEVINFO set, SP_DEVINFO_DATA& devi
   return strings;
 }
 
+std::string InstanceId(HDEVINFO set, SP_DEVINFO_DATA& device) {
+  std::vector<wchar_t> buffer(1024, L'\0');
+  if (!SetupDiGetDeviceInstanceIdW(set, &device, buffer.data(), static_cast<DWORD>(buffer.size() - 1), nullptr)) return {};
+  return NarrowToUtf8(buffer.data());
+}
+
 }  // namespace
 
 bool WinDeviceSetup::EnumeratePresentHidDevices(std::vector<PresentDevice>& devices) {
@@ -34,7 +40,7 @@ bool WinDeviceSetup::EnumeratePresentHidDevices(std::vector<PresentDevice>& devi
   device.cbSize = sizeof device;
   for (DWORD i = 0; SetupDiEnumDeviceInfo(set, i, &device); ++i)
     devices.push_back({MultiStringProperty(set, device, SPDRP_HARDWAREID), MultiStringProperty(set, device, SPDRP_LOWERFILTERS),
-                       MultiStringProperty(set, device, SPDRP_UPPERFILTERS)});
+                       MultiStringProperty(set, device, SPDRP_UPPERFILTERS), InstanceId(set, device)});
   SetupDiDestroyDeviceInfoList(set);
   return true;
 }
