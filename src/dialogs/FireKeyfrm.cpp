@@ -36,10 +36,10 @@ TFrmFireKey::TFrmFireKey(const HookServices& hook, TuiLanguage& language, QWidge
   setWindowTitle(QStringLiteral("Fire Key"));
   AddLabel("Label1", "Setting for fire key delay and fire times.", QRect(28, 22, 375, 52), 13, true);
   QLabel* delay = AddLabel("Label2", kDelayCaption, QRect(60, 86, 140, 28), 11, false);
-  NBDELAY = MakeNumberBox(this, "NBDELAY", kMinDelayMs, kMaxDelayMs, kInitialDelayMs, QRect(210, 86, 140, 28));
+  NBDELAY = MakeNumberBox(ImageCombo, "NBDELAY", kMinDelayMs, kMaxDelayMs, kInitialDelayMs, QRect(210, 86, 140, 28));
   delay->setBuddy(NBDELAY);
   QLabel* times = AddLabel("Label3", kTimesCaption, QRect(60, 124, 140, 28), 11, false);
-  NBTIMES = MakeNumberBox(this, "NBTIMES", kMinTimes, kMaxTimes, kInitialTimes, QRect(210, 124, 140, 28));
+  NBTIMES = MakeNumberBox(ImageCombo, "NBTIMES", kMinTimes, kMaxTimes, kInitialTimes, QRect(210, 124, 140, 28));
   times->setBuddy(NBTIMES);
   FFireKey = {kInitialTimes, kInitialDelayMs};
   connect(NBDELAY, &QSpinBox::valueChanged, this, [this](int value) { FFireKey.DelyValue = static_cast<Word>(value); });

@@ -4,7 +4,6 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
-#include <QPainter>
 #include <QPushButton>
 #include <QTimer>
 
@@ -44,6 +43,10 @@ TKeyDialogFrame::TKeyDialogFrame(const HookServices& hook, TuiLanguage& language
   setFixedSize(size);
   setModal(true);
   setFont(skin::WindowFont());
+  ImageCombo = new TBackgroundImage(this);
+  ImageCombo->setObjectName(QStringLiteral("ImageCombo"));
+  ImageCombo->setGeometry(rect());
+  UIStream1.SetBoundComponent(ImageCombo);
   uiHook_ = std::make_unique<TuiHook>(hook.library, hook.keyState, hook.showError);
 }
 
@@ -57,7 +60,7 @@ TKeyDialogFrame::~TKeyDialogFrame() {
 QString TKeyDialogFrame::Tr(const char* text) const { return TranslatedText(language_, text); }
 
 QLabel* TKeyDialogFrame::AddLabel(const char* name, const char* text, const QRect& geometry, int points, bool bold) {
-  auto* label = new QLabel(QString::fromUtf8(text), this);
+  auto* label = new QLabel(QString::fromUtf8(text), ImageCombo);
   label->setObjectName(QLatin1String(name));
   label->setGeometry(geometry);
   label->setFont(skin::WindowFont(points, bold));
@@ -68,7 +71,7 @@ QLabel* TKeyDialogFrame::AddLabel(const char* name, const char* text, const QRec
 }
 
 QPushButton* TKeyDialogFrame::AddButton(const char* name, const char* text, const char* role, const QRect& geometry) {
-  auto* button = new QPushButton(QString::fromUtf8(text), this);
+  auto* button = new QPushButton(QString::fromUtf8(text), ImageCombo);
   button->setObjectName(QLatin1String(name));
   button->setGeometry(geometry);
   button->setFont(skin::WindowFont(10));
@@ -171,12 +174,6 @@ void TKeyDialogFrame::mouseMoveEvent(QMouseEvent* event) {
 void TKeyDialogFrame::mouseReleaseEvent(QMouseEvent* event) {
   drag_.Release();
   QDialog::mouseReleaseEvent(event);
-}
-
-void TKeyDialogFrame::paintEvent(QPaintEvent*) {
-  QPainter painter(this);
-  painter.setRenderHint(QPainter::Antialiasing);
-  skin::PaintWindowBackground(painter, rect());
 }
 
 }  // namespace q9

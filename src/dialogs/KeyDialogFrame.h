@@ -1,7 +1,9 @@
 #pragma once
 // The frame the three key assignment dialogs share: a borderless modal dialog in the skinned look,
 // centred on its owner's window, owning the TuiHook it records with, and translated by the language
-// component for as long as it lives.
+// component for as long as it lives. Its controls sit on one background image, ImageCombo, and its
+// skin stream UIStream1 is bound to that image, so a designer can cut skins for bitmap-state
+// buttons placed on it.
 //
 // Keyboard use while a recorder runs: every key the user presses is a key to record, so the dialog
 // takes no key for itself (Tab, Enter, Space and Escape are recorded like any other key) and its
@@ -15,6 +17,8 @@
 #include <memory>
 
 #include "gui/FramelessWindow.h"
+#include "gui/QtUIStream.h"
+#include "gui/SkinWidgets.h"
 #include "input/HookServices.h"
 
 class QLabel;
@@ -49,6 +53,10 @@ class TKeyDialogFrame : public QDialog {
 
   /// Set by the entry functions.
   bool FCreateByOther = false;
+  /// The background over the whole dialog; every control of the dialog is its child.
+  TBackgroundImage* ImageCombo = nullptr;
+  /// Carries the dialog's skins; bound to ImageCombo.
+  QtUIStream UIStream1;
 
   TuiHook& uiHook() { return *uiHook_; }
   /// True while a recorder takes every key (the hook library is loaded and the dialog records).
@@ -81,7 +89,6 @@ class TKeyDialogFrame : public QDialog {
   /// subclass's constructor.
   void FinishSetup();
 
-  void paintEvent(QPaintEvent* event) override;
   void showEvent(QShowEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
   bool focusNextPrevChild(bool next) override;

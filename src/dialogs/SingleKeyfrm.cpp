@@ -21,7 +21,7 @@ TFrmSingleKey::TFrmSingleKey(const HookServices& hook, TuiLanguage& language, QW
   setWindowTitle(QStringLiteral("Single Key"));
   AddCloseButton();
   AddLabel("Label1", kPrompt, QRect(28, 26, 404, 62), 13, true);
-  TextSingle = new QLineEdit(this);
+  TextSingle = new QLineEdit(ImageCombo);
   TextSingle->setObjectName(QStringLiteral("TextSingle"));
   TextSingle->setGeometry(28, 96, 416, 32);
   TextSingle->setReadOnly(true);

@@ -22,7 +22,7 @@ TFrmCombo::TFrmCombo(const HookServices& hook, TuiLanguage& language, QWidget* p
   setWindowTitle(QStringLiteral("Combo Key"));
   AddCloseButton();
   AddLabel("Label1", kPrompt, QRect(28, 26, 404, 62), 13, true);
-  TextCombo = new QLineEdit(this);
+  TextCombo = new QLineEdit(ImageCombo);
   TextCombo->setObjectName(QStringLiteral("TextCombo"));
   TextCombo->setGeometry(28, 96, 416, 32);
   TextCombo->setReadOnly(true);

@@ -1,12 +1,13 @@
 // The key assignment dialogs on the fake hook library: what each entry function hands back on OK and
 // on Cancel, the keys and combinations recorded and their texts, the Ctrl chords that answer a
 // recording dialog from the keyboard, the fire key's limits, the missing library, accessible names
-// and translation.
+// and translation, and the background image the controls sit on with the skin stream bound to it.
 
 #include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QPointer>
 #include <QPushButton>
 #include <QSpinBox>
@@ -21,6 +22,8 @@
 #include "dialogs/FireKeyfrm.h"
 #include "dialogs/SingleKeyfrm.h"
 #include "dialogs/combofrm.h"
+#include "gui/Skin.h"
+#include "gui/SkinWidgets.h"
 #include "input/uiKeyCode.h"
 #include "lang/uiLanguage.h"
 #include "platform/fake/FakeHookLibrary.h"
@@ -77,6 +80,7 @@ class KeyDialogsTest : public QObject {
   void everyControlHasANameInEnglishAndChinese();
   void anOwnerDestroyedWhileTheDialogIsOpenEndsItWithCancel();
   void aDialogOpensCentredOnItsOwnerAndIsMovedByDragging();
+  void everyDialogSitsOnItsBackgroundImageWithItsSkinStream();
 
  private:
   /// Runs `act` on the modal dialog once `open` has shown it, and `open`'s result comes back.
@@ -605,6 +609,64 @@ void KeyDialogsTest::aDialogOpensCentredOnItsOwnerAndIsMovedByDragging() {
              });
   QVERIFY2((centre - owner.frameGeometry().center()).manhattanLength() <= 2, "not centred on the owner");
   QCOMPARE(dragged - before, QPoint(30, 20));
+}
+
+void KeyDialogsTest::everyDialogSitsOnItsBackgroundImageWithItsSkinStream() {
+  TFrmSingleKey single(Services(), *language_, nullptr);
+  TFrmCombo combo(Services(), *language_, nullptr);
+  TFrmFireKey fire(Services(), *language_, nullptr);
+  for (TKeyDialogFrame* dialog : std::initializer_list<TKeyDialogFrame*>{&single, &combo, &fire}) {
+    const QString name = dialog->objectName();
+    auto* background = dialog->findChild<TBackgroundImage*>(QStringLiteral("ImageCombo"), Qt::FindDirectChildrenOnly);
+    QVERIFY2(background && background == dialog->ImageCombo, qPrintable(name));
+    QCOMPARE(background->geometry(), dialog->rect());
+    QCOMPARE(dialog->UIStream1.BoundComponent(), background);
+    QVERIFY(dialog->UIStream1.ActiveUI());
+    const QList<QWidget*> direct = dialog->findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
+    QVERIFY2(direct == QList<QWidget*>{background}, qPrintable(name));
+    for (const char* control : {"Label1", "BTNOK", "BTNCANCEL"})
+      QCOMPARE(Find<QWidget>(dialog, control)->parentWidget(), background);
+
+    // Without an image the background is the window background the dialogs always had.
+    QImage painted(dialog->size(), QImage::Format_ARGB32_Premultiplied);
+    painted.fill(Qt::transparent);
+    background->render(&painted, QPoint(), QRegion(), QWidget::RenderFlags());
+    QImage expected(dialog->size(), QImage::Format_ARGB32_Premultiplied);
+    expected.fill(Qt::transparent);
+    {
+      QPainter painter(&expected);
+      painter.setRenderHint(QPainter::Antialiasing);
+      skin::PaintWindowBackground(painter, QRect(QPoint(), dialog->size()));
+    }
+    QVERIFY2(painted == expected, qPrintable(name));
+  }
+
+  // A designer's bitmap-state button on the background takes its images from the dialog's skins;
+  // the dialog's own buttons stay as they are.
+  QImage skin(single.size(), QImage::Format_ARGB32);
+  for (int y = 0; y < skin.height(); ++y)
+    for (int x = 0; x < skin.width(); ++x) skin.setPixel(x, y, qRgba(x & 0xFF, y & 0xFF, x >> 8, 0xFF));
+  auto* skinned = new TBitmapStateButton(single.ImageCombo);
+  skinned->setGeometry(300, 10, 40, 24);
+  single.UIStream1.SetBitmap(skin);
+  single.UIStream1.SetActiveUI(false);
+  QCOMPARE(skinned->StateImage(TButtonState::Normal), skin.copy(300, 10, 40, 24));
+  QVERIFY(Find<QPushButton>(&single, "BTNOK")->icon().isNull());
+
+  // The dialog is still dragged by its background.
+  fire.show();
+  QVERIFY(QTest::qWaitForWindowExposed(&fire));
+  const QPoint before = fire.pos();
+  const QPoint grip(10, 200);
+  QMouseEvent press(QEvent::MouseButtonPress, grip, fire.mapToGlobal(grip), Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(fire.ImageCombo, &press);
+  const QPoint to = grip + QPoint(25, 15);
+  QMouseEvent move(QEvent::MouseMove, to, fire.mapToGlobal(to), Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(fire.ImageCombo, &move);
+  QMouseEvent release(QEvent::MouseButtonRelease, to, fire.mapToGlobal(to), Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+  QApplication::sendEvent(fire.ImageCombo, &release);
+  QCOMPARE(fire.pos() - before, QPoint(25, 15));
+  fire.reject();
 }
 
 QTEST_MAIN(KeyDialogsTest)
