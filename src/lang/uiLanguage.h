@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <functional>
 #include <map>
+#include <set>
 #include <string>
 
 #include "lang/LanguageFile.h"
@@ -32,8 +33,8 @@ class TuiLanguage {
   /// is translated again, then OnLanguageChanged is told once.
   void SetLang(const std::string& Value);
 
-  /// A text in the current language.
-  std::string Translate(const std::string& text) const { return TranslateText(dictionary_, text); }
+  /// A text in the current language. During a collection run every text asked for is gathered.
+  std::string Translate(const std::string& text) const;
   /// The original of a text shown in the current language.
   std::string Original(const std::string& text) const { return OriginalOfText(dictionary_, text); }
 
@@ -48,12 +49,27 @@ class TuiLanguage {
   int uiParentFormCount() const { return static_cast<int>(forms_.size()); }
 
   const LanguageResources& Resources() const { return resources_; }
+  /// Replaces the originals and languages (a saved designer's): the selected language stays
+  /// selected when the new list has it, else the texts return to their originals; every form is
+  /// translated again.
+  void SetResources(LanguageResources resources);
+
+  /// True while a collection run is on.
+  bool Active() const { return FActive; }
+  /// The collection run: every registered form is translated once with no dictionary, and each text
+  /// asked for meanwhile joins the originals, then the texts below; `openDesigner` is called with the
+  /// component (it shows the translation designer modally). The language selected before is then
+  /// selected again. A run asked for during a run does nothing.
+  void RunCollection(const std::function<void(TuiLanguage&)>& openDesigner);
   /// Why the language file was not loaded ("" when it was, or when there is none).
   const std::string& LoadError() const { return loadError_; }
 
   TOnLanguageChanged OnLanguageChanged;
 
  private:
+  void SelectDictionary(const std::string& name);
+  void TranslateForms();
+
   const SystemLocale& locale_;
   LanguageResources resources_;
   const TLanguageResource* dictionary_ = nullptr;
@@ -61,6 +77,13 @@ class TuiLanguage {
   std::map<int, FormTranslation> forms_;
   int nextForm_ = 1;
   std::string loadError_;
+  bool FActive = false;
+  mutable std::set<std::string>* gathered_ = nullptr;
 };
+
+/// The texts a collection run adds to every component's originals besides those its forms show.
+inline constexpr const char* kCollectedFixedTexts[] = {
+    "Down", "Up", "ms", "Mouse Click", "Mouse Right Click", "Mouse Middle Click", "Backward(Mouse)",
+    "Forward(Mouse)", "Wheel up(Mouse)", "Wheel Down(Mouse)"};
 
 }  // namespace q9

@@ -124,7 +124,15 @@ def expect_no_window(process, what):
     assert "shown" not in output, f"{what}: a window was shown"
 
 
+def expect_usage_without_display(program):
+    env = {key: value for key, value in os.environ.items() if key not in ("DISPLAY", "QT_QPA_PLATFORM", "WAYLAND_DISPLAY")}
+    usage = subprocess.run([program, "--help"], capture_output=True, text=True, env=env, timeout=20)
+    assert usage.returncode == 0 and usage.stdout.startswith("usage: q9config"), \
+        f"--help without a display: exit {usage.returncode}: {usage.stderr}"
+
+
 def main(program, simulator, q9ctl):
+    expect_usage_without_display(program)
     with tempfile.TemporaryDirectory() as store, tempfile.TemporaryDirectory() as runtime:
         os.chmod(runtime, 0o700)
         first = start(program, store, runtime)
