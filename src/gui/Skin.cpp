@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QBuffer>
 #include <QFile>
+#include <QFontDatabase>
 #include <QIconEngine>
 #include <QImageReader>
 #include <QPainter>
@@ -15,7 +16,10 @@
 #include <array>
 #include <cmath>
 #include <functional>
+#include <future>
+#include <map>
 #include <memory>
+#include <mutex>
 #include <numbers>
 #include <tuple>
 #include <utility>
@@ -797,11 +801,145 @@ void PaintEmblem(QPainter& painter) {
 
 }  // namespace
 
-QIcon ProgramIcon() {
-  return QIcon(new DrawnIconEngine([](QPainter& painter, qreal side, QIcon::Mode) {
-    painter.scale(side / 256, side / 256);
-    PaintEmblem(painter);
-  }));
+namespace {
+
+void PaintEmblemAt(QPainter& painter, qreal side) {
+  painter.scale(side / 256, side / 256);
+  PaintEmblem(painter);
+}
+
+// The sizes the window system asks of a window icon, and the emblem's size in the top bar.
+constexpr std::array<int, 5> kPreparedIconSides{16, 32, 36, 64, 128};
+
+QImage DrawnEmblem(int side) {
+  QImage image(side, side, QImage::Format_ARGB32_Premultiplied);
+  image.fill(Qt::transparent);
+  QPainter painter(&image);
+  painter.setRenderHint(QPainter::Antialiasing);
+  PaintEmblemAt(painter, side);
+  return image;
+}
+
+QImage DrawnBackground(QSize size, qreal ratio) {
+  QImage image(size * ratio, QImage::Format_ARGB32_Premultiplied);
+  image.setDevicePixelRatio(ratio);
+  QPainter painter(&image);
+  PaintWindowBackground(painter, QRect(QPoint(), size));
+  return image;
+}
+
+// Artwork drawn ahead on another thread: painting on a QImage needs no GUI thread, and neither
+// the emblem nor the background holds text.
+class PreparedArtwork {
+ public:
+  static PreparedArtwork& Instance() {
+    static PreparedArtwork artwork;
+    return artwork;
+  }
+
+  void Start(QSize size, qreal ratio) {
+    const std::lock_guard lock(mutex_);
+    if (started_) return;
+    started_ = true;
+    size_ = size;
+    ratio_ = ratio;
+    background_ = std::async(std::launch::async, DrawnBackground, size, ratio).share();
+    // The first font a widget asks for reads the system's whole font list, under the font
+    // database's own lock: asked here, it is read while the GUI thread loads the settings.
+    fonts_ = std::async(std::launch::async, [] { QFontDatabase::families(); });
+    emblems_ = std::async(std::launch::async, [] {
+                 std::map<int, QImage> emblems;
+                 for (const int side : kPreparedIconSides) emblems.emplace(side, DrawnEmblem(side));
+                 return emblems;
+               }).share();
+  }
+
+  // Lets every drawing started end: the font database must not be read after the application ends.
+  void Wait() {
+    const std::lock_guard lock(mutex_);
+    if (background_.valid()) background_.wait();
+    if (emblems_.valid()) emblems_.wait();
+    if (fonts_.valid()) fonts_.wait();
+  }
+
+  // The background is handed out once: kept, it would double the window's pixels in memory.
+  std::optional<QImage> TakeBackground(QSize size, qreal ratio) {
+    std::shared_future<QImage> background;
+    {
+      const std::lock_guard lock(mutex_);
+      if (!background_.valid() || size != size_ || ratio != ratio_) return std::nullopt;
+      background = std::exchange(background_, {});
+    }
+    return background.get();
+  }
+
+  std::optional<QImage> Emblem(int side) {
+    std::shared_future<std::map<int, QImage>> emblems;
+    {
+      const std::lock_guard lock(mutex_);
+      if (!started_) return std::nullopt;
+      emblems = emblems_;
+    }
+    const auto& drawn = emblems.get();
+    const auto found = drawn.find(side);
+    if (found == drawn.end()) return std::nullopt;
+    return found->second;
+  }
+
+ private:
+  std::mutex mutex_;
+  bool started_ = false;
+  QSize size_;
+  qreal ratio_ = 1;
+  std::shared_future<QImage> background_;
+  std::shared_future<std::map<int, QImage>> emblems_;
+  std::future<void> fonts_;
+};
+
+// The emblem: a square size drawn ahead is handed out as it is, every other one drawn when asked.
+class EmblemIconEngine final : public QIconEngine {
+ public:
+  void paint(QPainter* painter, const QRect& rect, QIcon::Mode, QIcon::State) override {
+    const int side = std::min(rect.width(), rect.height());
+    const QRect square(rect.x() + (rect.width() - side) / 2, rect.y() + (rect.height() - side) / 2, side, side);
+    const bool plain = painter->transform().type() <= QTransform::TxTranslate && painter->device() &&
+                       painter->device()->devicePixelRatio() == 1;
+    if (const std::optional<QImage> image = plain ? PreparedArtwork::Instance().Emblem(side) : std::nullopt) {
+      painter->drawImage(square.topLeft(), *image);
+      return;
+    }
+    painter->save();
+    painter->setRenderHint(QPainter::Antialiasing);
+    painter->translate(square.topLeft());
+    PaintEmblemAt(*painter, side);
+    painter->restore();
+  }
+  QPixmap pixmap(const QSize& size, QIcon::Mode, QIcon::State) override {
+    if (size.width() == size.height())
+      if (const std::optional<QImage> image = PreparedArtwork::Instance().Emblem(size.width()))
+        return QPixmap::fromImage(*image);
+    QPixmap pixmap(size);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    paint(&painter, QRect(QPoint(), size), QIcon::Normal, QIcon::Off);
+    return pixmap;
+  }
+  QIconEngine* clone() const override { return new EmblemIconEngine; }
+  QString key() const override { return QStringLiteral("q9emblem"); }
+};
+
+}  // namespace
+
+QIcon ProgramIcon() { return QIcon(new EmblemIconEngine); }
+
+ArtworkPreparation::ArtworkPreparation(QSize windowSize, qreal devicePixelRatio) {
+  PreparedArtwork::Instance().Start(windowSize, devicePixelRatio);
+}
+
+ArtworkPreparation::~ArtworkPreparation() { PreparedArtwork::Instance().Wait(); }
+
+std::optional<QImage> TakePreparedWindowBackground(QSize size, qreal devicePixelRatio) {
+  return PreparedArtwork::Instance().TakeBackground(size, devicePixelRatio);
 }
 
 void PaintWindowBackground(QPainter& painter, const QRect& rect) {

@@ -5,6 +5,7 @@
 #include <QCursor>
 #include <QFont>
 #include <QIcon>
+#include <QImage>
 #include <QPixmap>
 #include <QString>
 #include <optional>
@@ -38,6 +39,18 @@ QString ProgramIconSvg();
 /// Paints the whole background of a skinned window (the main window, the message dialog): gradient,
 /// frame and accents, scaled to `rect`.
 void PaintWindowBackground(QPainter& painter, const QRect& rect);
+/// The background an ArtworkPreparation drew, once, when it is of `size` and `devicePixelRatio`.
+std::optional<QImage> TakePreparedWindowBackground(QSize size, qreal devicePixelRatio);
+/// Starts drawing, on other threads, the background of a window of `windowSize` and the program
+/// icon at the sizes the window system asks, and reading the system's font list, so that the first
+/// paint finds them done (once per run). Its end waits for them: it must end before the QApplication.
+class ArtworkPreparation {
+ public:
+  ArtworkPreparation(QSize windowSize, qreal devicePixelRatio);
+  ~ArtworkPreparation();
+  ArtworkPreparation(const ArtworkPreparation&) = delete;
+  ArtworkPreparation& operator=(const ArtworkPreparation&) = delete;
+};
 
 /// Reads the first image of a Windows .cur file, with the hotspot of its directory entry.
 /// nullopt when the file is missing, is no cursor, is truncated or its image cannot be decoded.

@@ -878,7 +878,11 @@ void TqvGMConfigMain::paintEvent(QPaintEvent*) {
   }
   QPainter painter(this);
   painter.setRenderHint(QPainter::Antialiasing);
-  skin::PaintWindowBackground(painter, rect());
+  if (const std::optional<QImage> background = skin::TakePreparedWindowBackground(size(), devicePixelRatioF())) {
+    painter.drawImage(QPoint(0, 0), *background);
+  } else {
+    skin::PaintWindowBackground(painter, rect());
+  }
   // The product's mark in the top bar: part of the window's artwork, like the background.
   const QRect emblem(kTopBarRect.x() + 14, kTopBarRect.y() + 34, 36, 36);
   skin::ProgramIcon().paint(&painter, emblem);

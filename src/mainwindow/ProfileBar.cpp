@@ -64,7 +64,6 @@ TProfileBar::TProfileBar(ProfileBarServices services, QWidget& window, int quest
     : QObject(&window), services_(std::move(services)), window_(window), FQuestionTop(questionTop),
       FFileDialog(RunSystemFileDialog) {
   setObjectName(QStringLiteral("ProfileBarLogic"));
-  FRestoreQuestion = new TRestoreQuestion(services_.language, &window);
   ConnectButtons(window);
   FillMemoryMenu();
   UpdateAccessibleNames();
@@ -230,8 +229,14 @@ void TProfileBar::BSBTNSAVEPROFILEClick() {
     services_.showMessage(Tr(kWarningTitle), Tr(kSaveFailed) + QLatin1Char('\n') + QString::fromStdString(error));
 }
 
+TRestoreQuestion& TProfileBar::RestoreQuestion() {
+  // Built when first asked: start-up need not style a question nobody has seen.
+  if (!FRestoreQuestion) FRestoreQuestion = new TRestoreQuestion(services_.language, &window_);
+  return *FRestoreQuestion;
+}
+
 void TProfileBar::BSBTNRESTOREClick() {
-  FRestoreQuestion->Ask(FQuestionTop, [this](bool yes) { RestoreAnswered(yes); });
+  RestoreQuestion().Ask(FQuestionTop, [this](bool yes) { RestoreAnswered(yes); });
 }
 
 void TProfileBar::RestoreAnswered(bool yes) {

@@ -73,7 +73,7 @@ class TProfileBar final : public QObject {
   int SelectedMode() const { return FSelectedMode; }
   /// Replaces the system's file dialogs (tests answer them).
   void SetFileDialog(ProfileFileDialog dialog) { FFileDialog = std::move(dialog); }
-  TRestoreQuestion& RestoreQuestion() { return *FRestoreQuestion; }
+  TRestoreQuestion& RestoreQuestion();
 
   void BSBTNPROFILE1Click(int tag);
   void BTNMODE1Click(int tag);

@@ -202,6 +202,9 @@ int main(int argc, char** argv) {
   }
   q9::skin::ApplySkin(app);
   if (options->translate) return RunDesigner(*options);
+  // The window's artwork is drawn on another core while the settings load and the window is built.
+  const q9::skin::ArtworkPreparation artwork(
+      QSize(q9::TqvGMConfigMain::kClientWidth, q9::TqvGMConfigMain::kClientHeight), app.devicePixelRatio());
 
   const std::unique_ptr<q9::SingleInstanceLock> lock = q9::MakeSingleInstanceLock();
   std::unique_ptr<q9::RegistryStore> store;

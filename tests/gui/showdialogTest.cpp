@@ -331,6 +331,28 @@ class ShowDialogTest : public QObject {
     QVERIFY2(farOff <= 10, qPrintable(QString("%1 pixels far off").arg(farOff)));
     QVERIFY2(difference < kSide * kSide, qPrintable(QString("mean difference %1").arg(double(difference) / (kSide * kSide))));
   }
+
+  // The artwork drawn on another thread ahead of the first paint is exactly what is drawn on the
+  // spot; the background is handed out once and only for the size it was drawn for.
+  void artworkDrawnAheadIsTheArtworkDrawnOnTheSpot() {
+    const QSize size(240, 160);
+    QVERIFY(!skin::TakePreparedWindowBackground(size, 1));
+    QImage onTheSpot(size, QImage::Format_ARGB32_Premultiplied);
+    {
+      QPainter painter(&onTheSpot);
+      skin::PaintWindowBackground(painter, QRect(QPoint(), size));
+    }
+    const QImage emblemOnTheSpot = skin::ProgramIcon().pixmap(32, 32).toImage();
+
+    const skin::ArtworkPreparation preparation(size, 1);
+    QVERIFY(!skin::TakePreparedWindowBackground(QSize(241, 160), 1));
+    QVERIFY(!skin::TakePreparedWindowBackground(size, 2));
+    const std::optional<QImage> prepared = skin::TakePreparedWindowBackground(size, 1);
+    QVERIFY(prepared);
+    QCOMPARE(*prepared, onTheSpot);
+    QVERIFY(!skin::TakePreparedWindowBackground(size, 1));
+    QCOMPARE(skin::ProgramIcon().pixmap(32, 32).toImage(), emblemOnTheSpot);
+  }
 };
 
 }  // namespace q9
