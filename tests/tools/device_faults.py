@@ -112,6 +112,7 @@ def unplugged_apply(q9sim, q9ctl, work, store, device_dir, count, reference, k):
     if k < count:
         line = one_error_line(run, f"k={k}")
         assert str(count - k) in line or k == 0, f"k={k}: the error does not say what was lost: {line}"
+        assert device_dir in line, f"k={k}: the error does not say where the mouse was looked for: {line}"
     else:
         assert run.returncode == 0, f"k={k}: the mouse went after the last frame, yet: {run.stderr!r}"
     assert folder_bytes(store) == before, f"k={k}: the failed apply changed the store"
@@ -167,7 +168,7 @@ def slow_mouse(q9sim, q9ctl):
             finally:
                 code, output, _ = mouse.stop()
             line = one_error_line(run, " ".join(options))
-            assert "stopped answering" in line and "0 of" in line, f"{options}: not the time-out: {line}"
+            assert "stopped answering: 0 of" in line and "no answer in time" in line, f"{options}: not the time-out: {line}"
             assert code == 0, f"q9sim {options} ended with {code}: {output}"
             # Generous: the channel gives up after a second; starting and the pauses add a few.
             assert seconds < 30, f"{options}: q9ctl took {seconds:.1f} s"
