@@ -14,6 +14,9 @@ import time
 
 from q9config_smoke import APPLY_IN_WINDOW, apply_finished, click, frames_of
 
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tools"))
+from device_faults import first_line  # noqa: E402  (reads the first line without reading past it)
+
 UNPLUG_AFTER = 5
 WARNING = "Warning!"  # the title of the window's message dialog
 
@@ -35,7 +38,7 @@ def wait_for(condition, what, timeout=20):
 def serve(simulator, runtime, frames, *options):
     mouse = subprocess.Popen([simulator, "serve", "--device-dir", runtime, "--frames", frames, *options],
                              stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True)
-    assert mouse.stdout.readline().startswith("q9sim: serving"), "q9sim did not start"
+    assert first_line(mouse).startswith("q9sim: serving"), "q9sim did not start"
     return mouse
 
 

@@ -24,14 +24,26 @@ FRAME_COUNTER_SIZE = 4  # the image ends with the number of frames the mouse too
 RUN_LIMIT_S = 60
 
 
+def first_line(process):
+    """The first line of a process's output, without reading past it."""
+    line = b""
+    while not line.endswith(b"\n"):
+        byte = os.read(process.stdout.fileno(), 1)
+        if not byte:
+            break
+        line += byte
+    return line.decode()
+
+
 class Mouse:
     """q9sim serve on a device folder, ready once it says where it serves. Its output and errors
-    share one pipe: a second pipe would make communicate() skip what readline() buffered."""
+    share one pipe, and the first line is read byte by byte: communicate() with a time-out reads
+    the pipe itself and would miss what a buffered readline() had taken beyond the first line."""
 
     def __init__(self, q9sim, device_dir, *options):
         self.process = subprocess.Popen([q9sim, "serve", "--device-dir", device_dir, *options],
                                         stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True)
-        line = self.process.stdout.readline()
+        line = first_line(self.process)
         assert line.startswith("q9sim: serving"), f"q9sim did not start: {line!r} {self.process.stdout.read()}"
 
     def stop(self):
