@@ -38,6 +38,10 @@ std::uint32_t TuiSTDCommand::DeviceRW(void* Buffer, int Count, std::uint32_t IoC
 
 std::uint32_t TuiSTDCommand::Control(void* Buffer, int Count, std::uint32_t IoControlCode) {
   if (Count < 0) return kErrorInvalidParameter;
+  return WaitForDevice<std::uint32_t>([&] { return CallDriver(Buffer, Count, IoControlCode); });
+}
+
+std::uint32_t TuiSTDCommand::CallDriver(void* Buffer, int Count, std::uint32_t IoControlCode) {
   try {
     // The device is opened and closed around every call.
     const std::unique_ptr<DriverConnection> device = transport_.Open(FDriverInfo.DeviceName, false);
@@ -48,12 +52,39 @@ std::uint32_t TuiSTDCommand::Control(void* Buffer, int Count, std::uint32_t IoCo
   }
 }
 
-bool TuiSTDCommand::IsDeviceExist() {
+bool TuiSTDCommand::OpensNow() {
   try {
     return transport_.Open(FDriverInfo.DeviceName, false) != nullptr;
   } catch (...) {
     return false;
   }
+}
+
+// The driver answers within its time-out, so every wait here ends; the caller's buffer stays
+// valid because this returns only after the worker has finished with it.
+template <class Result>
+Result TuiSTDCommand::WaitForDevice(const std::function<Result()>& call) {
+  if (!OnWaitForDevice || callUnderWay_.valid()) {
+    if (callUnderWay_.valid()) callUnderWay_.wait();
+    return call();
+  }
+  Result result{};
+  std::future<void> done = std::async(std::launch::async, [&] { result = call(); });
+  callUnderWay_ = done.share();
+  constexpr auto kSlice = std::chrono::milliseconds(5);
+  try {
+    while (callUnderWay_.wait_for(kSlice) != std::future_status::ready) OnWaitForDevice();
+  } catch (...) {
+    callUnderWay_.wait();
+    callUnderWay_ = {};
+    throw;
+  }
+  callUnderWay_ = {};
+  return result;
+}
+
+bool TuiSTDCommand::IsDeviceExist() {
+  return WaitForDevice<bool>([this] { return OpensNow(); });
 }
 
 void TuiSTDCommand::SetDeviceInitData(const void* DeviceInitData, std::uint32_t DeviceInitDataSize,

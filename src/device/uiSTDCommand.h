@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <future>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -116,9 +117,19 @@ class TuiSTDCommand {
   std::function<void()> OnDeviceArrialEvent;
   std::function<void()> OnDeviceRemovalEvent;
   TDataReceivedEvent OnDataReceived;
+  /// While a control call or a presence check waits for the driver, runs on the calling thread
+  /// every few milliseconds until it ends (a window runs its events here). With it set, the wait
+  /// itself happens on a worker thread; without it the calling thread waits. A call made from
+  /// inside it waits for the one under way, then for its own driver call without running it again,
+  /// so that frames reach the mouse in the order they were made.
+  std::function<void()> OnWaitForDevice;
 
  private:
   std::uint32_t Control(void* Buffer, int Count, std::uint32_t IoControlCode);
+  std::uint32_t CallDriver(void* Buffer, int Count, std::uint32_t IoControlCode);
+  bool OpensNow();
+  template <class Result>
+  Result WaitForDevice(const std::function<Result()>& call);
   void SetMonitoring(bool Start);
   void StopReaders();
   void RestartMonitorTimer();
@@ -141,6 +152,8 @@ class TuiSTDCommand {
   Scheduler::TimerId FTimerToStartMonitor = 0;
   CallCounts counts_;
   bool notAnswering_ = false;
+  /// The driver call under way on a worker while OnWaitForDevice runs; null when none is.
+  std::shared_future<void> callUnderWay_;
 
   // The turn events of the two readers and the stop event, under one lock.
   std::mutex signalMutex_;

@@ -559,6 +559,8 @@ void TqvGMConfigMain::ConnectProgress() {
 
 void TqvGMConfigMain::ConnectDevice() {
   FChannel->OnDeviceArrialEvent = [this] { uiSTDCommand1DeviceArrialEvent(); };
+  // A mouse that answers slowly must not freeze the window: its events run while a frame waits.
+  FChannel->OnWaitForDevice = [this] { Pause(0); };
   if (services_.notifications) FChannel->AttachNotifications(*services_.notifications);
 }
 

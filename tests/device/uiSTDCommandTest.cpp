@@ -330,6 +330,82 @@ TEST(DeviceEnumeration, LinuxHidIdsBecomeWindowsHardwareIds) {
     EXPECT_EQ(HardwareIdOfHidId(bad), "") << bad;
 }
 
+// A driver whose calls take their time: each call's first byte goes into the log when the call
+// ends (what reached the mouse last is what it keeps), with the thread that made it.
+class SlowDriver : public DriverTransport {
+ public:
+  class Connection : public DriverConnection {
+   public:
+    explicit Connection(SlowDriver& driver) : driver_(driver) {}
+    std::uint32_t Control(std::uint32_t, std::uint8_t* buffer, std::uint32_t count) override {
+      std::this_thread::sleep_for(std::chrono::milliseconds(buffer[0] == 1 ? 60 : 0));
+      std::lock_guard lock(driver_.mutex);
+      driver_.finished.push_back(buffer[0]);
+      driver_.threads.push_back(std::this_thread::get_id());
+      if (count) buffer[0] = 0xAA;  // the answer comes back in the buffer
+      return kErrorSuccess;
+    }
+    std::uint32_t Read(std::uint32_t, const std::uint8_t*, std::uint32_t, std::uint8_t*, std::uint32_t,
+                       std::uint32_t&) override {
+      return kErrorInvalidFunction;
+    }
+    void Cancel() override {}
+
+   private:
+    SlowDriver& driver_;
+  };
+  std::unique_ptr<DriverConnection> Open(const std::string&, bool) override { return std::make_unique<Connection>(*this); }
+
+  std::mutex mutex;
+  std::vector<std::uint8_t> finished;
+  std::vector<std::thread::id> threads;
+};
+
+// The window's events run while a slow call waits; the answer still lands in the caller's buffer,
+// and a call made from the events waits for the one under way, so the frames keep their order.
+TEST(ChannelWhileWaiting, TheWaitRunsWhileTheCallIsMadeElsewhereAndFramesKeepTheirOrder) {
+  SlowDriver driver;
+  ManualScheduler scheduler;
+  TuiSTDCommand channel(driver, scheduler, "/nonexistent/config.ini");
+  Bytes plain{9};
+  EXPECT_EQ(channel.DeviceRW(plain.data(), 1, CommandIoControlCode), kErrorSuccess);
+  EXPECT_EQ(driver.threads.back(), std::this_thread::get_id()) << "without a wait function the caller's thread calls";
+
+  int waits = 0;
+  Bytes nested{2};
+  std::uint32_t nestedStatus = 1;
+  channel.OnWaitForDevice = [&] {
+    if (++waits == 1) nestedStatus = channel.DeviceRW(nested.data(), 1, CommandIoControlCode);
+  };
+  Bytes first{1};
+  EXPECT_EQ(channel.DeviceRW(first.data(), 1, CommandIoControlCode), kErrorSuccess);
+  EXPECT_GE(waits, 1);
+  EXPECT_EQ(first[0], 0xAA) << "the answer is in the caller's buffer";
+  EXPECT_EQ(nestedStatus, kErrorSuccess);
+  EXPECT_EQ(nested[0], 0xAA);
+  EXPECT_EQ(driver.finished, (std::vector<std::uint8_t>{9, 1, 2})) << "the later frame overtook the earlier one";
+  EXPECT_NE(driver.threads[1], std::this_thread::get_id()) << "the slow call held the caller's thread";
+  EXPECT_EQ(channel.Counts().calls, 3);
+  EXPECT_TRUE(channel.IsDeviceExist());
+}
+
+// A wait function that throws does not leave a worker writing into a buffer that is gone.
+TEST(ChannelWhileWaiting, AThrowingWaitLetsTheCallEndFirst) {
+  SlowDriver driver;
+  ManualScheduler scheduler;
+  TuiSTDCommand channel(driver, scheduler, "/nonexistent/config.ini");
+  channel.OnWaitForDevice = [] { throw std::runtime_error("stop"); };
+  {
+    Bytes first{1};
+    EXPECT_THROW(channel.DeviceRW(first.data(), 1, CommandIoControlCode), std::runtime_error);
+    EXPECT_EQ(first[0], 0xAA) << "the call had ended before the exception left";
+  }
+  channel.OnWaitForDevice = nullptr;
+  Bytes next{3};
+  EXPECT_EQ(channel.DeviceRW(next.data(), 1, CommandIoControlCode), kErrorSuccess) << "no call is left under way";
+  EXPECT_EQ(driver.finished, (std::vector<std::uint8_t>{1, 3}));
+}
+
 TEST(TuiThread, WaitForWorkersReturnsOnlyWhenTheLastWorkerHasReturned) {
   std::atomic<bool> release{false};
   std::atomic<bool> finished{false};

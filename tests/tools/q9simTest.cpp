@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <poll.h>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
@@ -246,6 +247,55 @@ TEST_F(SimulatorOverSocketTest, AClientThatSendsOneByteDelaysNobody) {
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(500));
   EXPECT_EQ(ReplyStatus(slow), kErrorInvalidParameter) << "the slow client gets an error at its deadline";
   ::close(slow);
+}
+
+// A slow mouse acts on the frame at once and answers late: a channel that waits long enough gets
+// the answer, one that gives up first times out though the frame was taken.
+TEST_F(SimulatorOverSocketTest, ADelayedReplyComesLateAndTheFrameIsTakenAtOnce) {
+  Serve({{}, "mouse", {}, {}, -1, 2000, 300});
+  Bytes frame = Frame(6, {0});
+  PosixDriverTransport patient(folder.path(), 5000);
+  const auto start = std::chrono::steady_clock::now();
+  auto device = patient.Open("mouse", false);
+  ASSERT_TRUE(device);
+  EXPECT_EQ(device->Control(CommandIoControlCode, frame.data(), static_cast<std::uint32_t>(frame.size())), kErrorSuccess);
+  EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(300)) << "the reply was not held back";
+
+  PosixDriverTransport hasty(folder.path(), 50);
+  device = hasty.Open("mouse", false);
+  ASSERT_TRUE(device);
+  EXPECT_EQ(device->Control(CommandIoControlCode, frame.data(), static_cast<std::uint32_t>(frame.size())), kErrorSemTimeout);
+  EXPECT_EQ(mouse.CurrentState().frames, 2u) << "the frame whose answer came too late was taken";
+
+  // A refused request never reaches the mouse, so its error is not held back.
+  Bytes shortFrame(10, 0x16);
+  device = hasty.Open("mouse", false);
+  ASSERT_TRUE(device);
+  EXPECT_EQ(device->Control(CommandIoControlCode, shortFrame.data(), 10), kErrorInvalidParameter);
+}
+
+// A silent mouse keeps every client waiting until it hangs up, then lets go of it: more clients
+// than the server and its listen backlog hold at once all still reach it and time out.
+TEST_F(SimulatorOverSocketTest, AMouseThatNeverAnswersLetsGoOfClientsThatGaveUp) {
+  Serve({{}, "mouse", {}, {}, -1, 50, SimServerOptions::kNeverAnswer});
+  PosixDriverTransport transport(folder.path(), 20);
+  Bytes frame = Frame(6, {0});
+  for (std::size_t i = 0; i < SimServer::kMaxClients + 64 + 4; ++i) {
+    auto device = transport.Open("mouse", false);
+    ASSERT_TRUE(device) << "call " << i << ": the server holds clients that hung up";
+    ASSERT_EQ(device->Control(CommandIoControlCode, frame.data(), static_cast<std::uint32_t>(frame.size())),
+              kErrorSemTimeout)
+        << "call " << i << ": the client deadline (50 ms) must not answer a request the mouse took";
+  }
+  // A client that stays connected gets nothing, not even after the client deadline.
+  const int waiting = ConnectRaw(folder.path() / "mouse");
+  ASSERT_GE(waiting, 0);
+  Bytes request = RequestHeader(CommandIoControlCode, CommandFrameSize);
+  request.insert(request.end(), frame.begin(), frame.end());
+  SendRaw(waiting, request);
+  pollfd p{waiting, POLLIN, 0};
+  EXPECT_EQ(::poll(&p, 1, 300), 0) << "a silent mouse answered or hung up";
+  ::close(waiting);
 }
 
 TEST_F(SimulatorOverSocketTest, ASecondServerIsRefusedAndTheFirstKeepsServing) {

@@ -110,6 +110,9 @@ std::string DeviceFailureText(const ApplyResult& result, const std::string& loca
       return result.message + " (no driver answers at " + location + ")";
     case ApplyOutcome::DeviceBusy:
       return result.message + " at " + location + "; try again when it has finished";
+    case ApplyOutcome::FramesFailed:
+      if (result.stoppedAnswering) return result.message + " (no answer in time from the driver at " + location + ")";
+      return result.message + " at " + location;
     default:
       break;
   }

@@ -176,7 +176,19 @@ void SimServer::Answer(Client& client) {
   if (reply.frameReceived) RecordFrame(client.request.body());
   if (whole && !options_.memoryFile.empty()) ReplaceFile(options_.memoryFile, mouse_.SaveImage());
   client.reply = std::move(reply.bytes);
+  // A refused request is answered at once: it never reached the mouse.
+  if (options_.replyDelayMs != 0 && whole) {
+    const auto delay = std::chrono::milliseconds(std::max(options_.replyDelayMs, 0));
+    client.replyAt = Clock::now() + delay;
+    client.deadline = client.replyAt + std::chrono::milliseconds(options_.clientTimeoutMs);
+    return;
+  }
   WriteTo(client);  // a reply fits the socket's buffer, so it nearly always goes at once
+}
+
+bool SimServer::ReplyHeld(const Client& client) const {
+  if (client.reply.empty() || client.draining || client.replySent > 0) return false;
+  return options_.replyDelayMs == SimServerOptions::kNeverAnswer || Clock::now() < client.replyAt;
 }
 
 void SimServer::WriteTo(Client& client) {
@@ -205,29 +217,54 @@ void SimServer::Drain(Client& client) {
   if (n <= 0) client.done = true;
 }
 
+// A held reply waits for its time, not for the socket: only a hang-up ends it early.
+void SimServer::Serve(Client& client, short events) {
+  if (ReplyHeld(client)) {
+    if (events & (POLLHUP | POLLERR)) client.done = true;
+  } else if (client.draining) {
+    if (events) Drain(client);
+  } else if (client.reply.empty()) {
+    if (events) ReadFrom(client);
+  } else if (events) {
+    WriteTo(client);
+  }
+  const bool neverAnswered = ReplyHeld(client) && options_.replyDelayMs == SimServerOptions::kNeverAnswer;
+  if (!client.done && !neverAnswered && Clock::now() >= client.deadline) {
+    if (client.reply.empty() && client.request.Started()) Answer(client);
+    client.done = !ReplyHeld(client);
+  }
+}
+
+// Until the next deadline or held reply falls due, at most 100 ms (so Stop is seen soon).
+int SimServer::PollTimeoutMs() const {
+  int timeoutMs = 100;
+  const Clock::time_point now = Clock::now();
+  for (const Client& client : clients_) {
+    const bool waitsForReply = ReplyHeld(client);
+    if (waitsForReply && options_.replyDelayMs == SimServerOptions::kNeverAnswer) continue;
+    const Clock::time_point due = waitsForReply ? client.replyAt : client.deadline;
+    const auto left = std::chrono::ceil<std::chrono::milliseconds>(due - now).count();
+    timeoutMs = static_cast<int>(std::clamp<long long>(left, 0, timeoutMs));
+  }
+  return timeoutMs;
+}
+
 void SimServer::Run() {
   std::vector<pollfd> fds;
   while (!stop_ && mouse_.Present()) {
     fds.clear();
     fds.push_back({listener_, static_cast<short>(clients_.size() < kMaxClients ? POLLIN : 0), 0});
-    int timeoutMs = 100;
-    const Clock::time_point now = Clock::now();
     for (const Client& client : clients_) {
-      fds.push_back({client.fd, static_cast<short>(client.reply.empty() || client.draining ? POLLIN : POLLOUT), 0});
-      const auto left = std::chrono::ceil<std::chrono::milliseconds>(client.deadline - now).count();
-      timeoutMs = static_cast<int>(std::clamp<long long>(left, 0, timeoutMs));
+      short events = client.reply.empty() || client.draining ? POLLIN : POLLOUT;
+      if (ReplyHeld(client)) events = 0;  // hang-ups are reported all the same
+      fds.push_back({client.fd, events, 0});
     }
-    if (::poll(fds.data(), fds.size(), timeoutMs) < 0 && errno != EINTR) break;
+    if (::poll(fds.data(), fds.size(), PollTimeoutMs()) < 0 && errno != EINTR) break;
     for (std::size_t i = 0; i < clients_.size() && mouse_.Present(); ++i) {
       Client& client = clients_[i];
-      const short events = fds[i + 1].revents;
-      if (events && client.draining) Drain(client);
-      else if (events && client.reply.empty()) ReadFrom(client);
-      else if (events) WriteTo(client);
-      if (!client.done && Clock::now() >= client.deadline) {
-        if (client.reply.empty() && client.request.Started()) Answer(client);
-        client.done = true;
-      }
+      // A held reply that has fallen due goes now, whatever poll said.
+      const bool due = !client.reply.empty() && !client.draining && !ReplyHeld(client);
+      Serve(client, static_cast<short>(fds[i + 1].revents | (due ? POLLOUT : 0)));
     }
     std::erase_if(clients_, [](const Client& client) {
       if (client.done) ::close(client.fd);

@@ -3,7 +3,8 @@
 // POSIX driver transport speaks. Optionally logs every frame and keeps the memory image in a file.
 //
 // Clients are served side by side from one poll loop, each with its own deadline, so a client that
-// sends half a request delays nobody else. The socket is removed at the end only while it is still
+// sends half a request delays nobody else, and a reply held back by the reply delay holds back no
+// other client's. The socket is removed at the end only while it is still
 // the one this server made.
 
 #include <sys/types.h>
@@ -20,6 +21,8 @@
 namespace q9 {
 
 struct SimServerOptions {
+  static constexpr int kNeverAnswer = -1;
+
   std::filesystem::path deviceFolder;       ///< empty: DefaultDeviceFolder()
   std::string name = "usbglcs00001";        ///< the device name (socket file name)
   std::filesystem::path framesFile;         ///< every whole frame received is appended here, raw
@@ -27,6 +30,9 @@ struct SimServerOptions {
   int unplugAfter = -1;                     ///< remove the device after this many frames
   /// A client that has not sent its whole request by then gets 87 and is closed.
   int clientTimeoutMs = 2000;
+  /// Every reply is held back this long after its request is whole (the mouse acts on the request
+  /// at once; only its answer is late). kNeverAnswer: replies are never sent.
+  int replyDelayMs = 0;
 };
 
 class SimServer {
@@ -57,6 +63,7 @@ class SimServer {
     Clock::time_point deadline;
     SimRequestReader request;
     std::vector<std::uint8_t> reply;  ///< empty while the request is still being read
+    Clock::time_point replyAt;        ///< when the reply may go (the reply delay)
     std::size_t replySent = 0;
     bool draining = false;  ///< answered; what the client still sends is read and dropped until it closes
     bool done = false;
@@ -66,6 +73,9 @@ class SimServer {
   void ReadFrom(Client& client);
   void Answer(Client& client);
   void WriteTo(Client& client);
+  void Serve(Client& client, short events);
+  bool ReplyHeld(const Client& client) const;
+  int PollTimeoutMs() const;
   void Drain(Client& client);
   void RecordFrame(std::span<const std::uint8_t> frame);
   void CloseClients();

@@ -1,5 +1,6 @@
 // q9sim: the simulated mouse as a program.
 //   q9sim serve [--device-dir DIR] [--name NAME] [--frames FILE] [--memory FILE] [--unplug-after N]
+//               [--reply-delay MS | --never-answer]
 //   q9sim decode MEMORY [--json]
 
 #include <CLI/CLI.hpp>
@@ -14,6 +15,9 @@
 namespace {
 
 q9::SimServer* running = nullptr;
+
+// Ten minutes: longer than any client waits; a mouse that should never answer has --never-answer.
+constexpr int kLongestReplyDelayMs = 600'000;
 
 void StopOnSignal(int) {
   if (running) running->Stop();
@@ -68,6 +72,11 @@ int Run(int argc, char** argv) {
   serve->add_option("--frames", frames, "Append every frame received to this file");
   serve->add_option("--memory", memory, "Keep the memory image in this file");
   serve->add_option("--unplug-after", options.unplugAfter, "Remove the device after N frames")->check(CLI::NonNegativeNumber);
+  CLI::Option* delay =
+      serve->add_option("--reply-delay", options.replyDelayMs, "Hold every reply back MS milliseconds (a slow mouse)")
+          ->check(CLI::Range(0, kLongestReplyDelayMs));
+  bool neverAnswer = false;
+  serve->add_flag("--never-answer", neverAnswer, "Take every request and never reply (a silent mouse)")->excludes(delay);
   CLI::App* decode = app.add_subcommand("decode", "Show what a memory image holds");
   decode->add_option("memory", decodeFile, "Memory image")->required();
   decode->add_flag("--json", json, "Print JSON");
@@ -81,6 +90,7 @@ int Run(int argc, char** argv) {
     return 2;
   }
   if (*decode) return Decode(decodeFile, json);
+  if (neverAnswer) options.replyDelayMs = q9::SimServerOptions::kNeverAnswer;
   options.deviceFolder = deviceFolder;
   options.framesFile = frames;
   options.memoryFile = memory;
