@@ -25,11 +25,14 @@
 namespace q9 {
 
 enum class DurableWriteStep {
+  Writing,           ///< the temporary file is created and its bytes are about to be written
   TemporaryWritten,  ///< the temporary file holds all bytes and is flushed; the target is untouched
   Renamed,           ///< the temporary file has replaced the target
 };
 
-/// Fault seam for tests: called after each step; returning false makes the write fail right there.
+/// Fault seam for tests: called at each step; returning false makes the write fail right there.
+/// A hook that fails Writing may set errno first: the write then fails as write() would with that
+/// error (ENOSPC: the disk is full), EIO when it leaves errno at 0.
 using DurableWriteHook = std::function<bool(DurableWriteStep)>;
 
 /// Replaces `target` with `bytes`. On failure `error` says why and the target is unchanged.

@@ -48,6 +48,16 @@ bool WriteAll(int fd, std::span<const std::uint8_t> bytes) {
   return true;
 }
 
+// The hook's Writing step stands in for a write() that fails, with the errno it leaves.
+bool WriteBytes(int fd, std::span<const std::uint8_t> bytes, const DurableWriteHook& hook) {
+  errno = 0;
+  if (hook && !hook(DurableWriteStep::Writing)) {
+    if (errno == 0) errno = EIO;
+    return false;
+  }
+  return WriteAll(fd, bytes);
+}
+
 bool SyncFolder(const fs::path& folder) {
   const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (fd < 0) return false;
@@ -161,7 +171,7 @@ bool WriteFileDurably(const fs::path& target, std::span<const std::uint8_t> byte
     ::close(fd);
     return fail(text);
   }
-  if (!WriteAll(fd, bytes) || ::fsync(fd) != 0) {
+  if (!WriteBytes(fd, bytes, hook) || ::fsync(fd) != 0) {
     const std::string text = ErrnoText("cannot write", temporary);
     ::close(fd);
     return fail(text);
