@@ -53,7 +53,8 @@ echo "q9ctl.exe: export on the Windows registry matches the factory image"
 
 cmake -S "$root" -B "$build-fuzz" -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DQ9_BUILD_FUZZ=ON -DQ9_BUILD_TESTS=OFF \
   -DQ9_BUILD_BENCH=OFF -DQ9_BUILD_TOOLS=OFF -DQ9_BUILD_GUI=OFF >/dev/null
-for harness in language_file sim_request memory_decode profile_json macro_steps hook_events macro_recording; do
+for harness in language_file sim_request memory_decode profile_json macro_steps hook_events macro_recording \
+  gpx_import config_ini driver_reply window_message; do
   echo "== Fuzzing $harness (20 s)"
   cmake --build "$build-fuzz" --target "q9_fuzz_$harness"
   corpus=$(mktemp -d)

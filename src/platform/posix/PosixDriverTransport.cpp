@@ -176,15 +176,12 @@ class SocketConnection : public DriverConnection {
     const auto header = EncodeHeader({code, inLength});
     if (const auto status = SendAll(fd, header.data(), header.size(), deadline)) return status;
     if (const auto status = SendAll(fd, in, inLength, deadline)) return status;
-    std::array<std::uint8_t, 8> replyHeader{};
-    if (const auto status = ReceiveAll(fd, replyHeader.data(), replyHeader.size(), deadline)) return status;
-    const DriverMessageHeader reply = DecodeHeader(replyHeader);
-    if (reply.length > kDriverMessageLimit) return kErrorDeviceNotConnected;
-    std::vector<std::uint8_t> data(reply.length);
-    if (const auto status = ReceiveAll(fd, data.data(), data.size(), deadline)) return status;
-    received = std::min<std::uint32_t>(reply.length, outLength);
-    if (received) std::memcpy(out, data.data(), received);
-    return reply.first;
+    DriverReplyReader reply;
+    for (auto space = reply.Space(); !space.empty(); space = reply.Space()) {
+      if (const auto status = ReceiveAll(fd, space.data(), space.size(), deadline)) return status;
+      reply.Received(space.size());
+    }
+    return reply.Finish(out, outLength, received);
   }
 
   std::filesystem::path path_;

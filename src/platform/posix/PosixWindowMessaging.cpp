@@ -27,7 +27,7 @@ struct Datagram {
   std::uint32_t wantsResult;
   std::uint32_t reserved;
 };
-static_assert(sizeof(Datagram) == 32);
+static_assert(sizeof(Datagram) == kWindowDatagramSize);
 
 bool AddressOf(const std::filesystem::path& path, sockaddr_un& address) {
   address = {};
@@ -43,6 +43,24 @@ bool IsPlainClassName(const std::string& name) {
 }
 
 }  // namespace
+
+std::array<std::uint8_t, kWindowDatagramSize> EncodeWindowDatagram(const WindowMessage& message, bool wantsResult) {
+  const Datagram datagram{kMagic, message.message, message.wParam, static_cast<std::int64_t>(message.lParam),
+                          wantsResult ? 1u : 0u, 0};
+  std::array<std::uint8_t, kWindowDatagramSize> bytes{};
+  std::memcpy(bytes.data(), &datagram, sizeof datagram);
+  return bytes;
+}
+
+std::optional<ReceivedWindowMessage> DecodeWindowDatagram(std::span<const std::uint8_t> bytes) {
+  Datagram datagram{};
+  if (bytes.size() != sizeof datagram) return std::nullopt;
+  std::memcpy(&datagram, bytes.data(), sizeof datagram);
+  if (datagram.magic != kMagic) return std::nullopt;  // not one of ours
+  return ReceivedWindowMessage{{datagram.message, static_cast<std::uintptr_t>(datagram.wParam),
+                                static_cast<std::intptr_t>(datagram.lParam)},
+                               datagram.wantsResult != 0};
+}
 
 PosixWindowMessaging::PosixWindowMessaging(std::filesystem::path runtimeFolder, int sendTimeoutMs)
     : runtimeFolder_(std::move(runtimeFolder)), sendTimeoutMs_(sendTimeoutMs) {}
@@ -71,9 +89,10 @@ bool PosixWindowMessaging::Post(const std::string& className, const WindowMessag
   if (!IsPlainClassName(className) || !AddressOf(SocketPath(className), address)) return false;
   const int fd = ::socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0);
   if (fd < 0) return false;
-  const Datagram datagram{kMagic, message.message, message.wParam, static_cast<std::int64_t>(message.lParam), 0, 0};
-  const bool sent = ::sendto(fd, &datagram, sizeof datagram, MSG_DONTWAIT, reinterpret_cast<const sockaddr*>(&address),
-                             sizeof address) == sizeof datagram;
+  const auto datagram = EncodeWindowDatagram(message, false);
+  const bool sent = ::sendto(fd, datagram.data(), datagram.size(), MSG_DONTWAIT,
+                             reinterpret_cast<const sockaddr*>(&address), sizeof address) ==
+                    static_cast<ssize_t>(datagram.size());
   ::close(fd);
   return sent;
 }
@@ -87,11 +106,11 @@ bool PosixWindowMessaging::Send(const std::string& className, const WindowMessag
   // An address of only the family binds the socket to a fresh abstract name the receiver answers to.
   sockaddr_un self{};
   self.sun_family = AF_UNIX;
-  const Datagram datagram{kMagic, message.message, message.wParam, static_cast<std::int64_t>(message.lParam), 1, 0};
+  const auto datagram = EncodeWindowDatagram(message, true);
   bool answered = false;
   if (::bind(fd, reinterpret_cast<const sockaddr*>(&self), sizeof(sa_family_t)) == 0 &&
-      ::sendto(fd, &datagram, sizeof datagram, 0, reinterpret_cast<const sockaddr*>(&address), sizeof address) ==
-          sizeof datagram) {
+      ::sendto(fd, datagram.data(), datagram.size(), 0, reinterpret_cast<const sockaddr*>(&address), sizeof address) ==
+          static_cast<ssize_t>(datagram.size())) {
     pollfd p{fd, POLLIN, 0};
     std::int64_t reply = 0;
     if (::poll(&p, 1, sendTimeoutMs_) == 1 && ::recv(fd, &reply, sizeof reply, 0) == sizeof reply) {
@@ -132,15 +151,16 @@ void PosixWindowMessaging::Receive(Handler handler, Dispatch dispatch) {
       return;
     }
     if (fds[1].revents) return;
-    Datagram datagram{};
+    std::array<std::uint8_t, kWindowDatagramSize> bytes{};
     sockaddr_un from{};
     socklen_t fromLength = sizeof from;
-    const ssize_t n = ::recvfrom(listener_, &datagram, sizeof datagram, 0, reinterpret_cast<sockaddr*>(&from), &fromLength);
-    if (n != sizeof datagram || datagram.magic != kMagic) continue;  // not one of ours
-    const WindowMessage message{datagram.message, static_cast<std::uintptr_t>(datagram.wParam),
-                                static_cast<std::intptr_t>(datagram.lParam)};
+    const ssize_t n = ::recvfrom(listener_, bytes.data(), bytes.size(), 0, reinterpret_cast<sockaddr*>(&from), &fromLength);
+    if (n < 0) continue;
+    const auto received = DecodeWindowDatagram(std::span(bytes).first(static_cast<std::size_t>(n)));
+    if (!received) continue;
+    const WindowMessage& message = received->message;
     const std::intptr_t result = dispatch ? dispatch([&] { return handler(message); }) : handler(message);
-    if (datagram.wantsResult && fromLength > sizeof(sa_family_t)) {
+    if (received->wantsResult && fromLength > sizeof(sa_family_t)) {
       const std::int64_t reply = result;
       ::sendto(listener_, &reply, sizeof reply, MSG_DONTWAIT, reinterpret_cast<const sockaddr*>(&from), fromLength);
     }

@@ -3,13 +3,32 @@
 // class in the runtime folder ($XDG_RUNTIME_DIR, else /tmp with the user id). A Send carries the
 // sender's own (automatically bound) address and waits for the result datagram.
 
+#include <array>
 #include <atomic>
+#include <cstdint>
 #include <filesystem>
+#include <optional>
+#include <span>
 #include <thread>
 
 #include "platform/WindowMessaging.h"
 
 namespace q9 {
+
+/// The size of one message datagram.
+inline constexpr std::size_t kWindowDatagramSize = 32;
+
+/// A message datagram as received: the message and whether its sender waits for the result.
+struct ReceivedWindowMessage {
+  WindowMessage message;
+  bool wantsResult = false;
+};
+
+/// The datagram a Post (wantsResult false) or a Send (true) carries.
+std::array<std::uint8_t, kWindowDatagramSize> EncodeWindowDatagram(const WindowMessage& message, bool wantsResult);
+/// The message in the bytes a receive delivered (a longer datagram arrives cut to its first
+/// kWindowDatagramSize bytes); nothing for any other size or a datagram that is not one of ours.
+std::optional<ReceivedWindowMessage> DecodeWindowDatagram(std::span<const std::uint8_t> bytes);
 
 class PosixWindowMessaging : public WindowMessaging {
  public:
