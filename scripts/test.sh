@@ -55,11 +55,11 @@ cmake -S "$root" -B "$build-fuzz" -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DQ9_BUI
   -DQ9_BUILD_BENCH=OFF -DQ9_BUILD_TOOLS=OFF -DQ9_BUILD_GUI=OFF >/dev/null
 for harness in language_file sim_request memory_decode profile_json macro_steps hook_events macro_recording \
   gpx_import config_ini driver_reply window_message; do
-  echo "== Fuzzing $harness (20 s)"
+  echo "== Fuzzing $harness (10 s)"
   cmake --build "$build-fuzz" --target "q9_fuzz_$harness"
   corpus=$(mktemp -d)
   cp "$root/fuzz/corpus/$harness"/* "$corpus"/
-  "$build-fuzz/fuzz/q9_fuzz_$harness" "$corpus" -max_total_time=20 -rss_limit_mb=2048 2>&1 | tail -1
+  "$build-fuzz/fuzz/q9_fuzz_$harness" "$corpus" -max_total_time=10 -rss_limit_mb=2048 2>&1 | tail -1
   rm -rf "$corpus"
 done
 
