@@ -83,22 +83,25 @@ def xdotool(*arguments):
     return subprocess.check_output(["xdotool", *arguments], text=True)
 
 
-def wait_for(condition, what, timeout=20):
+def wait_for(condition, what, timeout=60, process=None):
     deadline = time.monotonic() + timeout
     while time.monotonic() < deadline:
         result = condition()
         if result:
             return result
+        if process is not None and process.poll() is not None:
+            raise AssertionError(f"the program ended (exit {process.returncode}) before {what} appeared: "
+                                 f"{process.stderr.read() if process.stderr else ''}")
         time.sleep(0.05)
     raise AssertionError(f"timed out waiting for {what}")
 
 
-def window_named(name):
+def window_named(name, process=None):
     def found():
         ids = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", f"^{name}$"],
                              capture_output=True, text=True).stdout.split()
         return ids[0] if ids else None
-    return wait_for(found, f"the window \"{name}\"")
+    return wait_for(found, f"the window \"{name}\"", process=process)
 
 
 def geometry(window):
@@ -180,7 +183,7 @@ def edit_in_designer(program, language_file):
     designer = subprocess.Popen([program, "--translate"], env=env,
                                 stdout=subprocess.DEVNULL, stderr=subprocess.PIPE, text=True)
     try:
-        window = window_named(DESIGNER)
+        window = window_named(DESIGNER, designer)
         time.sleep(0.5)  # the designer takes clicks once it has settled on the screen
         click(window, CHINESE_TAB)
         click(window, FIRST_ORIGINAL_CELL)
