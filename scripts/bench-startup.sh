@@ -7,5 +7,5 @@ build=${Q9_BUILD_DIR:-$root/build}
 "$root/scripts/setup.sh" >/dev/null
 baseline=()
 [[ -x $build/bench/q9_bench_bare_window ]] && baseline=(--baseline "$build/bench/q9_bench_bare_window")
-exec xvfb-run -a -s "-screen 0 1280x1024x24" python3 "$root/bench/startup.py" "$build/src/mainwindow/q9config" \
+exec xvfb-run -a -s "-noreset -screen 0 1280x1024x24" python3 "$root/bench/startup.py" "$build/src/mainwindow/q9config" \
   "${baseline[@]}" "$@"

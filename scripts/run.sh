@@ -14,6 +14,6 @@ if [ ! -S "$device_folder/usbglcs00001" ]; then
 fi
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
   echo "No display: the window runs on a virtual X server (xvfb-run)." >&2
-  exec xvfb-run -a -s "-screen 0 1280x1024x24" "${program[@]}" "$@"
+  exec xvfb-run -a -s "-noreset -screen 0 1280x1024x24" "${program[@]}" "$@"
 fi
 exec "${program[@]}" "$@"

@@ -34,7 +34,7 @@ cmake --build "$windows_build" --parallel "$(nproc)"
 prefix=$(mktemp -d)
 trap 'WINEPREFIX=$prefix /usr/lib/wine/wineserver -k 2>/dev/null || true; rm -rf "$prefix"' EXIT
 # Windows need a display: Wine runs on a virtual X server.
-wine() { WINEPREFIX=$prefix WINEDEBUG=-all xvfb-run -a /usr/lib/wine/wine64 "$@"; }
+wine() { WINEPREFIX=$prefix WINEDEBUG=-all xvfb-run -a -s -noreset /usr/lib/wine/wine64 "$@"; }
 windows_total=0
 for program in "$windows_build"/tests/q9_*.exe; do
   windows_log=$(mktemp)
