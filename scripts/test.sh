@@ -24,6 +24,35 @@ ASAN_OPTIONS=detect_leaks=1 LSAN_OPTIONS=suppressions=$root/tests/sanitizers/lsa
   LD_LIBRARY_PATH="$build-asan/src/mainwindow${LD_LIBRARY_PATH:+:$LD_LIBRARY_PATH}" \
   ctest --test-dir "$build-asan" --output-on-failure --parallel "$(nproc)" --exclude-regex '^q9_tests_hook_search$'
 
+echo "== The tests of the threads (channel, simulator, messaging, hook) built with ThreadSanitizer"
+thread_tests=(tests/q9_tests_device tests/q9_tests_protocol tests/q9_tests_sim tests/q9_tests_input tests/q9_tests)
+cmake -S "$root" -B "$build-tsan" -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_CXX_FLAGS_RELEASE="-O1 -g1" \
+  -DQ9_SANITIZE=thread -DQ9_BUILD_TESTS=ON -DQ9_BUILD_BENCH=OFF >/dev/null
+cmake --build "$build-tsan" --parallel "$(nproc)" --target "${thread_tests[@]##*/}" q9_gui_tests_hook
+tsan() {
+  TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1 suppressions=$root/tests/sanitizers/tsan.supp" \
+    LD_LIBRARY_PATH="$build-tsan/src/mainwindow${LD_LIBRARY_PATH:+:$LD_LIBRARY_PATH}" "$@"
+}
+thread_total=0
+for program in "${thread_tests[@]}"; do
+  thread_log=$(mktemp)
+  echo "-- ${program##*/}"
+  tsan "$build-tsan/$program" --gtest_brief=1 | tee "$thread_log"
+  passed=$(sed -n 's/^\[  PASSED  \] \([0-9]*\) tests\?\..*/\1/p' "$thread_log")
+  rm -f "$thread_log"
+  thread_total=$((thread_total + ${passed:-0}))
+done
+hook_tests() {
+  thread_log=$(mktemp)
+  "$@" -silent | tee "$thread_log"
+  passed=$(sed -n 's/^Totals: \([0-9]*\) passed.*/\1/p' "$thread_log")
+  rm -f "$thread_log"
+  thread_total=$((thread_total + ${passed:-0}))
+}
+echo "-- q9_gui_tests_hook (offscreen, and the key events of a virtual X server)"
+QT_QPA_PLATFORM=offscreen hook_tests tsan "$build-tsan/tests/gui/q9_gui_tests_hook"
+QT_QPA_PLATFORM=xcb hook_tests tsan xvfb-run -a -s -noreset "$build-tsan/tests/gui/q9_gui_tests_hook" realKeysOfTheXServer
+
 echo "== Windows build (MinGW) and its tests (Wine)"
 # -O2: GCC 12's -O3 reports false overlaps and over-reads inside inlined standard library code.
 cmake -S "$root" -B "$windows_build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" \
@@ -63,5 +92,6 @@ for harness in language_file sim_request memory_decode profile_json macro_steps 
   rm -rf "$corpus"
 done
 
-echo "Linux: ${linux_total} tests, Windows (Wine): ${windows_total} tests, q9ctl.exe smoke test: 1"
-echo "$((linux_total + windows_total + 1)) passed, 0 failed"
+echo "Linux: ${linux_total} tests, ThreadSanitizer: ${thread_total} tests, Windows (Wine): ${windows_total} tests," \
+  "q9ctl.exe smoke test: 1"
+echo "$((linux_total + thread_total + windows_total + 1)) passed, 0 failed"

@@ -228,9 +228,11 @@ struct RunningWorkers {
   int count = 0;
 };
 
+// Never destroyed: a detached worker may still be signalling it while the program's statics are
+// torn down at exit.
 RunningWorkers& Workers() {
-  static RunningWorkers workers;
-  return workers;
+  static auto* workers = new RunningWorkers;
+  return *workers;
 }
 
 }  // namespace
