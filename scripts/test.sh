@@ -80,7 +80,8 @@ wine "$windows_build/tools/q9ctl/q9ctl.exe" export 0 'C:\q9-export.GPX' >/dev/nu
 cmp "$prefix/drive_c/q9-export.GPX" "$root/tests/data/factory_profile.GPX"
 echo "q9ctl.exe: export on the Windows registry matches the factory image"
 
-cmake -S "$root" -B "$build-fuzz" -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DQ9_BUILD_FUZZ=ON -DQ9_BUILD_TESTS=OFF \
+cmake -S "$root" -B "$build-fuzz" -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=Release \
+  -DCMAKE_CXX_FLAGS_RELEASE="-O1 -g1" -DQ9_BUILD_FUZZ=ON -DQ9_BUILD_TESTS=OFF \
   -DQ9_BUILD_BENCH=OFF -DQ9_BUILD_TOOLS=OFF -DQ9_BUILD_GUI=OFF >/dev/null
 for harness in language_file sim_request memory_decode profile_json macro_steps hook_events macro_recording \
   gpx_import config_ini driver_reply window_message; do
