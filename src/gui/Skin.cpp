@@ -541,32 +541,50 @@ QDialog { background: @panel; }
 )sheet";
 
 // An icon drawn at the size it is asked for: no size is drawn before something shows it, and
-// nothing is kept but the drawing itself.
+// nothing is kept but the drawing itself. An icon may also have drawings made ahead (on another
+// thread, while the window was built); one of the asked side is used where it lands pixel for pixel.
 class DrawnIconEngine final : public QIconEngine {
  public:
   using Draw = std::function<void(QPainter&, qreal side, QIcon::Mode)>;
-  explicit DrawnIconEngine(Draw draw) : draw_(std::move(draw)) {}
+  using Prepared = std::function<std::optional<QImage>(int side)>;
+  explicit DrawnIconEngine(Draw draw, Prepared prepared = {}) : draw_(std::move(draw)), prepared_(std::move(prepared)) {}
 
   void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode, QIcon::State) override {
-    const qreal side = std::min(rect.width(), rect.height());
+    const int side = std::min(rect.width(), rect.height());
+    const QPoint corner(rect.x() + (rect.width() - side) / 2, rect.y() + (rect.height() - side) / 2);
+    const bool plain = painter->transform().type() <= QTransform::TxTranslate && painter->device() &&
+                       painter->device()->devicePixelRatio() == 1;
+    if (const std::optional<QImage> image = plain ? PreparedAt(side, mode) : std::nullopt) {
+      painter->drawImage(corner, *image);
+      return;
+    }
     painter->save();
     painter->setRenderHint(QPainter::Antialiasing);
-    painter->translate(rect.x() + (rect.width() - side) / 2, rect.y() + (rect.height() - side) / 2);
+    painter->translate(corner);
     draw_(*painter, side, mode);
     painter->restore();
   }
   QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State state) override {
+    if (size.width() == size.height())
+      if (const std::optional<QImage> image = PreparedAt(size.width(), mode)) return QPixmap::fromImage(*image);
     QPixmap pixmap(size);
     pixmap.fill(Qt::transparent);
     QPainter painter(&pixmap);
     paint(&painter, QRect(QPoint(), size), mode, state);
     return pixmap;
   }
-  QIconEngine* clone() const override { return new DrawnIconEngine(draw_); }
+  QIconEngine* clone() const override { return new DrawnIconEngine(draw_, prepared_); }
   QString key() const override { return QStringLiteral("q9drawn"); }
 
  private:
+  // Drawings made ahead are of the normal look only.
+  std::optional<QImage> PreparedAt(int side, QIcon::Mode mode) const {
+    if (!prepared_ || mode != QIcon::Normal) return std::nullopt;
+    return prepared_(side);
+  }
+
   Draw draw_;
+  Prepared prepared_;
 };
 
 // The title bar icons: light when enabled, dim when disabled.
@@ -896,41 +914,13 @@ class PreparedArtwork {
   std::future<void> fonts_;
 };
 
-// The emblem: a square size drawn ahead is handed out as it is, every other one drawn when asked.
-class EmblemIconEngine final : public QIconEngine {
- public:
-  void paint(QPainter* painter, const QRect& rect, QIcon::Mode, QIcon::State) override {
-    const int side = std::min(rect.width(), rect.height());
-    const QRect square(rect.x() + (rect.width() - side) / 2, rect.y() + (rect.height() - side) / 2, side, side);
-    const bool plain = painter->transform().type() <= QTransform::TxTranslate && painter->device() &&
-                       painter->device()->devicePixelRatio() == 1;
-    if (const std::optional<QImage> image = plain ? PreparedArtwork::Instance().Emblem(side) : std::nullopt) {
-      painter->drawImage(square.topLeft(), *image);
-      return;
-    }
-    painter->save();
-    painter->setRenderHint(QPainter::Antialiasing);
-    painter->translate(square.topLeft());
-    PaintEmblemAt(*painter, side);
-    painter->restore();
-  }
-  QPixmap pixmap(const QSize& size, QIcon::Mode, QIcon::State) override {
-    if (size.width() == size.height())
-      if (const std::optional<QImage> image = PreparedArtwork::Instance().Emblem(size.width()))
-        return QPixmap::fromImage(*image);
-    QPixmap pixmap(size);
-    pixmap.fill(Qt::transparent);
-    QPainter painter(&pixmap);
-    paint(&painter, QRect(QPoint(), size), QIcon::Normal, QIcon::Off);
-    return pixmap;
-  }
-  QIconEngine* clone() const override { return new EmblemIconEngine; }
-  QString key() const override { return QStringLiteral("q9emblem"); }
-};
-
 }  // namespace
 
-QIcon ProgramIcon() { return QIcon(new EmblemIconEngine); }
+// The emblem: a square size drawn ahead is handed out as it is, every other one drawn when asked.
+QIcon ProgramIcon() {
+  return QIcon(new DrawnIconEngine([](QPainter& painter, qreal side, QIcon::Mode) { PaintEmblemAt(painter, side); },
+                                   [](int side) { return PreparedArtwork::Instance().Emblem(side); }));
+}
 
 ArtworkPreparation::ArtworkPreparation(QSize windowSize, qreal devicePixelRatio) {
   PreparedArtwork::Instance().Start(windowSize, devicePixelRatio);
