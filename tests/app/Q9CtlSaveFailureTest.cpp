@@ -9,31 +9,16 @@
 #include <cstring>
 #include <sstream>
 
-#include "Q9Ctl.h"
 #include "TestSupport.h"
+#include "tools/Q9CtlRunner.h"
 
 namespace q9 {
 namespace {
 
 using test::Bytes;
 
-class Q9CtlSaveFailureTest : public ::testing::Test {
+class Q9CtlSaveFailureTest : public test::Q9CtlRunner {
  protected:
-  int Run(std::vector<std::string> arguments) {
-    arguments.insert(arguments.begin(), {"q9ctl", "--store", store.str()});
-    std::vector<const char*> argv;
-    for (const std::string& a : arguments) argv.push_back(a.c_str());
-    out.str("");
-    err.str("");
-    return RunQ9Ctl(static_cast<int>(argv.size()), argv.data(), out, err);
-  }
-  std::filesystem::path Key() const { return store.path() / "software" / "zoQVGMMouse"; }
-  std::vector<std::string> StoredNames() const {
-    std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(Key())) names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-  }
   // Runs a command in a child process whose files may not grow beyond `largest` bytes: its write()
   // fails part way, as on a full disk. True when it exits with 1 and one line on stderr holding `expected`.
   bool FailsWithFileSizeLimit(const std::vector<std::string>& arguments, rlim_t largest, const std::string& expected) {
@@ -53,11 +38,6 @@ class Q9CtlSaveFailureTest : public ::testing::Test {
     int status = 0;
     return ::waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) == 0;
   }
-
-  test::TempFolder store;
-  test::TempFolder files;
-  std::ostringstream out;
-  std::ostringstream err;
 };
 
 // q9ctl says on stderr which value failed and why; the stored images and the folder stay as they

@@ -18,7 +18,7 @@
 #include <sys/sysmacros.h>
 
 #include "MemoryDecode.h"
-#include "Q9Ctl.h"
+#include "Q9CtlRunner.h"
 #include "SimulatedMouse.h"
 #include "TestSupport.h"
 #include "storage/StoredLayout.h"
@@ -31,31 +31,11 @@ namespace {
 using test::Bytes;
 using test::Fixture;
 
-class Q9CtlTest : public ::testing::Test {
+class Q9CtlTest : public test::Q9CtlRunner {
  protected:
-  int Run(std::vector<std::string> arguments) {
-    arguments.insert(arguments.begin(), {"q9ctl", "--store", store.str()});
-    std::vector<const char*> argv;
-    for (const std::string& a : arguments) argv.push_back(a.c_str());
-    out.str("");
-    err.str("");
-    return RunQ9Ctl(static_cast<int>(argv.size()), argv.data(), out, err);
-  }
-  std::filesystem::path Key() const { return store.path() / "software" / "zoQVGMMouse"; }
-  std::vector<std::string> StoredNames() const {
-    std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(Key())) names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-  }
-
-  test::TempFolder store;
-  test::TempFolder files;
   test::ScopedEnv lang{"LANG", "zh_TW.UTF-8"};
   test::ScopedEnv lcAll{"LC_ALL", nullptr};
   test::ScopedEnv lcMessages{"LC_MESSAGES", nullptr};
-  std::ostringstream out;
-  std::ostringstream err;
 };
 
 TEST_F(Q9CtlTest, FirstShowLeavesExactlyTheSettingsValue) {
