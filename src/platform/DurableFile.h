@@ -32,7 +32,8 @@ enum class DurableWriteStep {
 
 /// Fault seam for tests: called at each step; returning false makes the write fail right there.
 /// A hook that fails Writing may set errno first: the write then fails as write() would with that
-/// error (ENOSPC: the disk is full), EIO when it leaves errno at 0.
+/// error (ENOSPC: the disk is full), EIO when it leaves errno at 0; on Windows ERROR_DISK_FULL for
+/// ENOSPC and ERROR_WRITE_FAULT for any other.
 using DurableWriteHook = std::function<bool(DurableWriteStep)>;
 
 /// Replaces `target` with `bytes`. On failure `error` says why and the target is unchanged.

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <thread>
 
 #include "TestSupport.h"
@@ -16,6 +17,7 @@
 #include "platform/windows/WinSingleInstanceLock.h"
 #include "platform/windows/WinStoreLock.h"
 #include "platform/windows/WinSystemLocale.h"
+#include "platform/windows/WinText.h"
 #include "platform/windows/WinWindowMessaging.h"
 #include "storage/uiProfile.h"
 
@@ -212,6 +214,29 @@ TEST(WinDurableFile, ReplacesWholeAndKeepsTheOldFileOnFailure) {
                                 [](DurableWriteStep step) { return step != DurableWriteStep::TemporaryWritten; }));
   EXPECT_EQ(test::ReadFile(file), Bytes(50, 2));
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path()), {}), 1);
+}
+
+// A write failing part way (a full disk, a write fault) says why and leaves the old file alone.
+TEST(WinDurableFile, AFailingWriteIsReportedAndLeavesNoTemporaryFile) {
+  test::TempFolder folder;
+  const auto file = folder.path() / "p.GPX";
+  std::string error;
+  ASSERT_TRUE(WriteFileDurably(file, Bytes(50, 2), error)) << error;
+  const auto failWith = [](int code) {
+    return [code](DurableWriteStep step) {
+      if (step != DurableWriteStep::Writing) return true;
+      errno = code;
+      return false;
+    };
+  };
+  EXPECT_FALSE(WriteFileDurably(file, Bytes(10, 3), error, failWith(ENOSPC)));
+  EXPECT_NE(error.find(Win32ErrorText(ERROR_DISK_FULL)), std::string::npos) << error;
+  EXPECT_FALSE(WriteFileDurably(file, Bytes(10, 3), error, failWith(0)));
+  EXPECT_NE(error.find(Win32ErrorText(ERROR_WRITE_FAULT)), std::string::npos) << error;
+  EXPECT_EQ(test::ReadFile(file), Bytes(50, 2));
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path()), {}), 1);
+  ASSERT_TRUE(WriteFileDurably(file, Bytes(10, 3), error)) << error;
+  EXPECT_EQ(test::ReadFile(file), Bytes(10, 3));
 }
 
 TEST(WinDurableFile, FoldersAndDevicesAreNeitherReadNorReplaced) {

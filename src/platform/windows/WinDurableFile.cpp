@@ -1,6 +1,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cerrno>
 
 #include "platform/DurableFile.h"
 #include "platform/windows/WinText.h"
@@ -20,6 +21,17 @@ bool WriteAll(HANDLE file, std::span<const std::uint8_t> bytes) {
     done += written;
   }
   return true;
+}
+
+// The hook's Writing step stands in for a WriteFile that fails: ENOSPC left by the hook is a full
+// disk, anything else a write fault.
+bool WriteBytes(HANDLE file, std::span<const std::uint8_t> bytes, const DurableWriteHook& hook) {
+  errno = 0;
+  if (hook && !hook(DurableWriteStep::Writing)) {
+    SetLastError(errno == ENOSPC ? ERROR_DISK_FULL : ERROR_WRITE_FAULT);
+    return false;
+  }
+  return WriteAll(file, bytes);
 }
 
 constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
@@ -92,7 +104,7 @@ bool WriteFileDurably(const std::filesystem::path& requested, std::span<const st
     error = "cannot create " + temporary.string() + ": " + Win32ErrorText(GetLastError());
     return false;
   }
-  const bool written = WriteAll(file, bytes) && FlushFileBuffers(file);
+  const bool written = WriteBytes(file, bytes, hook) && FlushFileBuffers(file);
   const DWORD writeError = GetLastError();
   CloseHandle(file);
   auto fail = [&](const std::string& text) {
