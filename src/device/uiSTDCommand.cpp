@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <chrono>
 #include <cstring>
+#include <system_error>
+#include <utility>
 
 namespace q9 {
 
@@ -69,8 +71,11 @@ Result TuiSTDCommand::WaitForDevice(const std::function<Result()>& call) {
     return call();
   }
   Result result{};
-  std::future<void> done = std::async(std::launch::async, [&] { result = call(); });
-  callUnderWay_ = done.share();
+  try {
+    callUnderWay_ = std::async(std::launch::async, [&] { result = call(); }).share();
+  } catch (const std::system_error&) {
+    return call();  // no thread to be had: the call is made here, the events wait
+  }
   constexpr auto kSlice = std::chrono::milliseconds(5);
   try {
     while (callUnderWay_.wait_for(kSlice) != std::future_status::ready) OnWaitForDevice();
@@ -79,7 +84,8 @@ Result TuiSTDCommand::WaitForDevice(const std::function<Result()>& call) {
     callUnderWay_ = {};
     throw;
   }
-  callUnderWay_ = {};
+  // A call that threw throws here, on the caller's thread.
+  std::exchange(callUnderWay_, {}).get();
   return result;
 }
 
