@@ -45,14 +45,18 @@ from store_crash_trials import (KEY_FOLDER, TEMPORARY_MARK, VALUE_NAMES, Runner,
                                 fresh_copy, make_starts, read_values)
 
 # Window-relative centres in the 819 x 595 window.
-TAB_SENSITIVITY, TAB_COLOUR = (313, 108), (513, 108)
 CLOSE_BUTTON = (789, 25)
-# Each change as the clicks that make it; each leaves the stored images different from the start's.
+# A page as its tab, and a point of it with the colour it has there once the page shows. The window
+# switches pages after the click has been handled: a click meant for the page must wait for it.
+COLOUR_PAGE = ((513, 108), (343, 213), 0xB90001)  # the red swatch
+SENSITIVITY_PAGE = ((313, 108), (144, 400), 0x33BD71)  # the track of DPI1's X axis below its handle
+# Each change as the page it is made on (None: the window's bottom bar) and the click that makes it.
+# Each leaves the stored images different from those the window started with.
 CHANGES = {
-    "light-colour": [TAB_COLOUR, (487, 285)],  # the dark blue swatch
-    "brightness": [TAB_COLOUR, (640, 272)],  # HIGH
-    "report-rate": [(485, 563)],  # 1000 Hz
-    "cpi": [TAB_SENSITIVITY, (144, 300)],  # on the X-axis track of DPI1, above its handle: a step up
+    "light-colour": (COLOUR_PAGE, (487, 285)),  # the dark blue swatch
+    "brightness": (COLOUR_PAGE, (640, 272)),  # HIGH
+    "report-rate": (None, (485, 563)),  # 1000 Hz
+    "cpi": (SENSITIVITY_PAGE, (144, 300)),  # on DPI1's X-axis track above its handle: a step up
 }
 QUESTION_TITLE = "Warning!"
 SAVE_TIMEOUT = 20  # seconds from the answer to the program's end in an uninterrupted run
@@ -60,28 +64,49 @@ BEFORE_ANSWER_SHARE = 0.1
 BEFORE_ANSWER_LATEST = 0.05  # seconds after the change or after the question showed
 
 
-class XTestKeys:
-    """Key presses through the XTest extension of the display in $DISPLAY."""
+class XDisplay:
+    """Key presses through the XTest extension, and the colour of a point of the screen, on the
+    display in $DISPLAY."""
 
     def __init__(self):
-        self.x11 = ctypes.CDLL("libX11.so.6")
-        self.xtst = ctypes.CDLL("libXtst.so.6")
-        self.x11.XOpenDisplay.restype = ctypes.c_void_p
-        self.x11.XOpenDisplay.argtypes = [ctypes.c_char_p]
-        self.x11.XStringToKeysym.restype = ctypes.c_ulong
-        self.x11.XStringToKeysym.argtypes = [ctypes.c_char_p]
-        self.x11.XKeysymToKeycode.restype = ctypes.c_ubyte
-        self.x11.XKeysymToKeycode.argtypes = [ctypes.c_void_p, ctypes.c_ulong]
-        self.x11.XSync.argtypes = [ctypes.c_void_p, ctypes.c_int]
-        self.xtst.XTestFakeKeyEvent.argtypes = [ctypes.c_void_p, ctypes.c_uint, ctypes.c_int, ctypes.c_ulong]
-        self.display = self.x11.XOpenDisplay(None)
+        x11 = self.x11 = ctypes.CDLL("libX11.so.6")
+        xtst = self.xtst = ctypes.CDLL("libXtst.so.6")
+        x11.XOpenDisplay.restype = ctypes.c_void_p
+        x11.XOpenDisplay.argtypes = [ctypes.c_char_p]
+        x11.XDefaultRootWindow.restype = ctypes.c_ulong
+        x11.XDefaultRootWindow.argtypes = [ctypes.c_void_p]
+        x11.XStringToKeysym.restype = ctypes.c_ulong
+        x11.XStringToKeysym.argtypes = [ctypes.c_char_p]
+        x11.XKeysymToKeycode.restype = ctypes.c_ubyte
+        x11.XKeysymToKeycode.argtypes = [ctypes.c_void_p, ctypes.c_ulong]
+        x11.XSync.argtypes = [ctypes.c_void_p, ctypes.c_int]
+        x11.XGetImage.restype = ctypes.c_void_p
+        x11.XGetImage.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_int, ctypes.c_uint,
+                                  ctypes.c_uint, ctypes.c_ulong, ctypes.c_int]
+        x11.XGetPixel.restype = ctypes.c_ulong
+        x11.XGetPixel.argtypes = [ctypes.c_void_p, ctypes.c_int, ctypes.c_int]
+        x11.XDestroyImage.argtypes = [ctypes.c_void_p]
+        xtst.XTestFakeKeyEvent.argtypes = [ctypes.c_void_p, ctypes.c_uint, ctypes.c_int, ctypes.c_ulong]
+        self.display = x11.XOpenDisplay(None)
         if not self.display:
             raise RuntimeError("cannot open the X display (run under xvfb-run)")
+        self.root = x11.XDefaultRootWindow(self.display)
 
-    def send(self, key, down):
+    def send_key(self, key, down):
         code = self.x11.XKeysymToKeycode(self.display, self.x11.XStringToKeysym(key.encode()))
         self.xtst.XTestFakeKeyEvent(self.display, code, 1 if down else 0, 0)
         self.x11.XSync(self.display, 0)  # the server has the event when this returns
+
+    def pixel(self, x, y):
+        """0xRRGGBB at (x, y) of the screen (a 24-bit true-colour screen, as the tests run)."""
+        all_planes, z_pixmap = (1 << 64) - 1, 2
+        image = self.x11.XGetImage(self.display, self.root, x, y, 1, 1, all_planes, z_pixmap)
+        if not image:
+            raise RuntimeError(f"cannot read the screen at {x}, {y}")
+        try:
+            return self.x11.XGetPixel(image, 0, 0) & 0xFFFFFF
+        finally:
+            self.x11.XDestroyImage(image)
 
 
 def xdotool(*arguments):
@@ -119,7 +144,8 @@ def progress(before, now):
 class Window:
     """One q9config on a store, worked by clicks up to its save question."""
 
-    def __init__(self, program, store, runtime):
+    def __init__(self, program, store, runtime, display):
+        self.display = display
         env = dict(os.environ, XDG_RUNTIME_DIR=str(runtime), GSETTINGS_BACKEND="memory")
         self.store = store
         self.process = subprocess.Popen([program, "--simulate", "--report-shown", "--store", str(store)],
@@ -137,6 +163,18 @@ class Window:
     def click(self, position):
         x, y = self.origin[0] + position[0], self.origin[1] + position[1]
         subprocess.run(["xdotool", "mousemove", str(x), str(y), "click", "1"], check=True, timeout=20)
+
+    def make(self, change):
+        page, position = CHANGES[change]
+        if page:
+            tab, probe, colour = page
+            self.click(tab)
+            at = self.origin[0] + probe[0], self.origin[1] + probe[1]
+            try:
+                wait_for(lambda: self.display.pixel(*at) == colour, f"the page of {change} did not show")
+            except RuntimeError as error:
+                raise RuntimeError(f"{error} (0x{self.display.pixel(*at):06X} at {probe})") from None
+        self.click(position)
 
     def ask_to_close(self):
         """Clicks the close button and waits for the save question; gives it the keyboard focus."""
@@ -162,17 +200,16 @@ class Window:
         return running
 
 
-def uninterrupted_save(program, store, runtime, change, keys):
+def uninterrupted_save(program, store, runtime, change, display):
     """Makes the change, closes and answers OK, and follows the save to the program's end.
     Returns (images when the question showed, times of the save's last replace and of the end)."""
-    window = Window(program, store, runtime)
+    window = Window(program, store, runtime, display)
     try:
-        for position in CHANGES[change]:
-            window.click(position)
+        window.make(change)
         window.ask_to_close()
         shown_images = read_values(store)
         before = inodes(store)
-        keys.send("Return", True)
+        display.send_key("Return", True)
         try:
             answered = time.monotonic()
             last_replace, seen = None, {}
@@ -186,7 +223,7 @@ def uninterrupted_save(program, store, runtime, change, keys):
                 time.sleep(0.0001)
             ended = time.monotonic() - answered
         finally:
-            keys.send("Return", False)
+            display.send_key("Return", False)
     finally:
         window.kill()
     if window.process.returncode != 0:
@@ -197,7 +234,7 @@ def uninterrupted_save(program, store, runtime, change, keys):
     return shown_images, last_replace, ended
 
 
-def collect_images(runner, program, starts, runtime, keys, runs=2):
+def collect_images(runner, program, starts, runtime, display, runs=2):
     """Legitimate images per (start, change): name -> set of bytes (None: the value is absent),
     and the usual moments, after the answer, of the save's last replace and of the program's end."""
     images, last_replaces, ends = {}, [], []
@@ -211,7 +248,7 @@ def collect_images(runner, program, starts, runtime, keys, runs=2):
             legit = {value: {before.get(value), first_start.get(value)} for value in VALUE_NAMES}
             for _ in range(runs):
                 fresh_copy(start, scratch)
-                shown_images, last_replace, ended = uninterrupted_save(program, scratch, runtime, change, keys)
+                shown_images, last_replace, ended = uninterrupted_save(program, scratch, runtime, change, display)
                 last_replaces.append(last_replace)
                 ends.append(ended)
                 saved = read_values(scratch)
@@ -224,14 +261,13 @@ def collect_images(runner, program, starts, runtime, keys, runs=2):
     return images, statistics.median(last_replaces), statistics.median(ends)
 
 
-def killed_trial(program, store, runtime, change, keys, rng, save_duration):
+def killed_trial(program, store, runtime, change, display, rng, save_duration):
     """One trial up to the kill. Returns what the kill interrupted and the delay it came after."""
-    window = Window(program, store, runtime)
+    window = Window(program, store, runtime, display)
     try:
         before_answer = rng.random() < BEFORE_ANSWER_SHARE
         stage = rng.choice(["change", "question"]) if before_answer else "save"
-        for position in CHANGES[change]:
-            window.click(position)
+        window.make(change)
         if stage != "change":
             window.ask_to_close()
         before = inodes(store)
@@ -241,12 +277,12 @@ def killed_trial(program, store, runtime, change, keys, rng, save_duration):
             window.kill()
             return f"before the answer ({stage})", delay
         delay = rng.uniform(0, save_duration)
-        keys.send("Return", True)
+        display.send_key("Return", True)
         try:
             time.sleep(delay)
             killed = window.kill()
         finally:
-            keys.send("Return", False)
+            display.send_key("Return", False)
     finally:
         window.kill()
     if not killed:
@@ -266,6 +302,15 @@ def tear(store, rng):
     with open(value, "r+b") as file:
         file.truncate(value.stat().st_size // 2)
     (folder / (TEMPORARY_MARK + "dir")).mkdir(exist_ok=True)
+
+
+def screenshot(path):
+    """The whole screen as a picture, for a trial that went other than planned; where it is, or why not."""
+    try:
+        subprocess.run(["import", "-window", "root", str(path)], check=True, timeout=20, capture_output=True)
+        return str(path)
+    except (OSError, subprocess.SubprocessError) as error:
+        return f"none: {error}"
 
 
 OUTCOMES = ["before the answer (change)", "before the answer (question)", "before the first replace",
@@ -289,14 +334,14 @@ def main():
     runtime = work / "runtime"  # the window's single-copy lock lives here
     runtime.mkdir(mode=0o700)
     runner = Runner(argparse.Namespace(q9ctl=args.q9ctl, q9sim=None), work)
-    keys = XTestKeys()
+    display = XDisplay()
     counts = {"torn": 0, "leftover": 0, "load": 0}
     outcomes = {outcome: 0 for outcome in OUTCOMES}
     torn_trials, missed, false_alarms = 0, [], []
     began = time.monotonic()
     try:
         starts = make_starts(runner)
-        images, save_duration, end = collect_images(runner, args.q9config, starts, runtime, keys)
+        images, save_duration, end = collect_images(runner, args.q9config, starts, runtime, display)
         print(f"usual moments after the answer: last value replaced {save_duration * 1000:.1f} ms, "
               f"program ended {end * 1000:.1f} ms")
         store = work / "store"
@@ -304,7 +349,12 @@ def main():
             start_name = rng.choice(sorted(starts))
             change = rng.choice(sorted(CHANGES))
             fresh_copy(starts[start_name], store)
-            outcome, delay = killed_trial(args.q9config, store, runtime, change, keys, rng, save_duration)
+            try:
+                outcome, delay = killed_trial(args.q9config, store, runtime, change, display, rng, save_duration)
+            except RuntimeError as error:
+                args.keep = True
+                raise RuntimeError(f"trial {trial}: {change} on the {start_name} store: {error} "
+                                   f"(the screen: {screenshot(work / f'trial-{trial}.png')})") from error
             outcomes[outcome] += 1
             torn_here = args.tear_every > 0 and trial % args.tear_every == args.tear_every - 1
             if torn_here:
