@@ -147,7 +147,6 @@ class Window:
     def __init__(self, program, store, runtime, display):
         self.display = display
         env = dict(os.environ, XDG_RUNTIME_DIR=str(runtime), GSETTINGS_BACKEND="memory")
-        self.store = store
         self.process = subprocess.Popen([program, "--simulate", "--report-shown", "--store", str(store)],
                                         stdout=subprocess.PIPE, stderr=subprocess.PIPE, env=env)
         ready, _, _ = select.select([self.process.stdout], [], [], 20)
@@ -222,6 +221,8 @@ def uninterrupted_save(program, store, runtime, change, display):
                 seen = now
                 time.sleep(0.0001)
             ended = time.monotonic() - answered
+            if last_replace is None:  # the whole save fell between two looks at the store
+                last_replace = ended
         finally:
             display.send_key("Return", False)
     finally:
