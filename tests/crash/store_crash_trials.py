@@ -177,6 +177,26 @@ def leftovers(store):
     return found
 
 
+def check_store(runner, store, legit, where, counts):
+    """The checks after one killed run: whole images before and after the next start (`q9ctl show`),
+    that start succeeding, and no leftovers once it has run. Adds to counts["torn"], ["load"] and
+    ["leftover"], tells each finding on stderr, and returns how many it found."""
+    torn = torn_values(store, legit)
+    loads = runner.run(store, ["show"], check=False) == 0
+    if not loads:
+        counts["load"] += 1
+        print(f"{where}: the store does not load", file=sys.stderr)
+    torn += [v for v in torn_values(store, legit) if v not in torn]
+    left = leftovers(store)
+    counts["torn"] += len(torn)
+    counts["leftover"] += len(left)
+    for value in torn:
+        print(f"{where}: {value} holds an image it never held nor could hold", file=sys.stderr)
+    for entry in left:
+        print(f"{where}: {entry} remains after the next start", file=sys.stderr)
+    return len(torn) + len(left) + (0 if loads else 1)
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--trials", type=int, default=1000)
@@ -208,20 +228,8 @@ def main():
                 runner.start_simulator()
             fresh_copy(starts[start_name], store)
             counts["killed"] += kill_after(runner, store, commands[name], delay)
-            legit = images[(start_name, name)]
             where = f"trial {trial}: {name} on the {start_name} store killed after {delay * 1000:.1f} ms"
-            torn = torn_values(store, legit)
-            if runner.run(store, ["show"], check=False) != 0:
-                counts["load"] += 1
-                print(f"{where}: the store does not load", file=sys.stderr)
-            torn += [v for v in torn_values(store, legit) if v not in torn]
-            left = leftovers(store)
-            counts["torn"] += len(torn)
-            counts["leftover"] += len(left)
-            for value in torn:
-                print(f"{where}: {value} holds an image it never held nor could hold", file=sys.stderr)
-            for entry in left:
-                print(f"{where}: {entry} remains after the next start", file=sys.stderr)
+            check_store(runner, store, images[(start_name, name)], where, counts)
     finally:
         runner.stop_simulator()
         if not args.keep:
