@@ -73,8 +73,14 @@ def apply_reaches_the_served_mouse(program, simulator):
             assert apply_finished(frames), f"APPLY did not finish: {len(frames_of(frames))} frames reached the mouse"
             # OK applies again and closes the window once the progress display has ended.
             applied = len(frames_of(frames))
-            time.sleep(1)  # the apply ends with pauses after its last frame; OK is disabled until then
-            click(OK_IN_WINDOW)
+            # The apply ends with pauses after its last frame and OK is disabled until then, longer
+            # on a busy machine: a click that started nothing is made again.
+            deadline = time.monotonic() + 20
+            while window.poll() is None and len(frames_of(frames)) == applied and time.monotonic() < deadline:
+                click(OK_IN_WINDOW)
+                started = time.monotonic()
+                while window.poll() is None and len(frames_of(frames)) == applied and time.monotonic() < started + 2:
+                    time.sleep(0.1)
             code = window.wait(timeout=20)
             assert code == 0, f"OK did not close the window cleanly (exit {code}): {window.stderr.read()[-2000:]}"
             assert len(frames_of(frames)) > applied and apply_finished(frames), "OK closed without applying"
