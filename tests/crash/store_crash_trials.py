@@ -115,6 +115,16 @@ def fresh_copy(start, target):
     shutil.copytree(start, target, symlinks=True)
 
 
+def images_without_the_command(runner, start, scratch):
+    """What each value may hold when a command did nothing: its image in the starting store, or what
+    a first start on that store leaves."""
+    before = read_values(start)
+    fresh_copy(start, scratch)
+    runner.run(scratch, ["show"])
+    first_start = read_values(scratch)
+    return {value: {before.get(value), first_start.get(value)} for value in VALUE_NAMES}
+
+
 def collect_images(runner, starts, commands, runs=2):
     """Legitimate images per (start, command): name -> set of bytes (None: the value is absent).
     Also measures each command's usual duration (median of the uninterrupted runs)."""
@@ -122,12 +132,9 @@ def collect_images(runner, starts, commands, runs=2):
     durations = {name: [] for name in commands}
     scratch = runner.work / "scratch"
     for start_name, start in starts.items():
-        before = read_values(start)
-        fresh_copy(start, scratch)
-        runner.run(scratch, ["show"])
-        first_start = read_values(scratch)
+        unchanged = images_without_the_command(runner, start, scratch)
         for name, command in commands.items():
-            legit = {value: {before.get(value), first_start.get(value)} for value in VALUE_NAMES}
+            legit = {value: set(images) for value, images in unchanged.items()}
             for _ in range(runs):
                 if name == "apply-q9sim":
                     runner.start_simulator()

@@ -42,7 +42,7 @@ from pathlib import Path
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from store_crash_trials import (KEY_FOLDER, TEMPORARY_MARK, VALUE_NAMES, Runner, check_store,  # noqa: E402
-                                fresh_copy, make_starts, read_values)
+                                fresh_copy, images_without_the_command, make_starts, read_values)
 
 # Window-relative centres in the 819 x 595 window.
 CLOSE_BUTTON = (789, 25)
@@ -241,12 +241,9 @@ def collect_images(runner, program, starts, runtime, display, runs=2):
     images, last_replaces, ends = {}, [], []
     scratch = runner.work / "scratch"
     for start_name, start in starts.items():
-        before = read_values(start)
-        fresh_copy(start, scratch)
-        runner.run(scratch, ["show"])
-        first_start = read_values(scratch)
+        unchanged = images_without_the_command(runner, start, scratch)
         for change in CHANGES:
-            legit = {value: {before.get(value), first_start.get(value)} for value in VALUE_NAMES}
+            legit = {value: set(images) for value, images in unchanged.items()}
             for _ in range(runs):
                 fresh_copy(start, scratch)
                 shown_images, last_replace, ended = uninterrupted_save(program, scratch, runtime, change, display)
