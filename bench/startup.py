@@ -68,7 +68,7 @@ def main():
             for program in programs:
                 results[program].append(one_run(program, store, runtime))
     print(f"runs: {arguments.runs}")
-    window_time, window_rss = summary("q9config", results[arguments.program])
+    window_time, window_rss = summary(os.path.basename(arguments.program), results[arguments.program])
     if arguments.baseline:
         bare_time, bare_rss = summary("bare window", results[arguments.baseline])
         print(f"ratio to the bare window: start-up {window_time / bare_time:.2f}, "
