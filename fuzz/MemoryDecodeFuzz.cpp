@@ -51,8 +51,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   Check(!decoded.dump().empty());
   std::ostringstream text;
   q9::PrintDecodedMemory(text, decoded);
+  const std::string printed = text.str();
   for (const auto& warning : decoded["warnings"])
-    Check(text.str().find("warning: " + warning.get<std::string>() + "\n") != std::string::npos);
+    Check(printed.find("warning: " + warning.get<std::string>() + "\n") != std::string::npos);
   for (const auto& location : decoded["locations"])
     for (const auto& [group, buttons] : location["buttonGroups"].items()) Check(buttons.size() <= 16);
   return 0;

@@ -231,9 +231,11 @@ json DecodeSensitivity(std::span<const std::uint8_t> m, std::size_t at, int loca
     json decoded{{"level", k + 1}, {"enabled", m[level] != 0}};
     DecodeAxis(decoded, "X", m[level + 1], levelWhere, warnings);
     DecodeAxis(decoded, "Y", m[level + 2], levelWhere, warnings);
-    levels.push_back(decoded);
+    levels.push_back(std::move(decoded));
   }
-  return {{"levelCount", levelCount}, {"currentLevel", current + 1}, {"levels", levels}};
+  json sensitivity{{"levelCount", levelCount}, {"currentLevel", current + 1}};
+  sensitivity["levels"] = std::move(levels);
+  return sensitivity;
 }
 
 json DecodeLight(std::span<const std::uint8_t> m, std::size_t at) {
@@ -327,15 +329,16 @@ json DecodeMemory(std::span<const std::uint8_t> memory, const std::optional<Simu
       json buttons = json::array();
       for (int b = 0; b < std::min(count, kButtonTableEntries); ++b)
         buttons.push_back(DecodeEntry(memory, location, group, b, warnings));
-      groups[kGroupNames[group]] = buttons;
+      groups[kGroupNames[group]] = std::move(buttons);
       counts[kGroupNames[group]] = count;
     }
-    locations.push_back({{"location", location},
-                         {"name", LocationName(location)},
-                         {"buttonCounts", counts},
-                         {"buttonGroups", groups},
-                         {"sensitivity", DecodeSensitivity(memory, kAddressSensitivity[location], location, warnings)},
-                         {"light", DecodeLight(memory, kAddressLight[location])}});
+    // Moved in, not listed in braces: a braced list copies the whole tree of every value.
+    json decodedLocation{{"location", location}, {"name", LocationName(location)}};
+    decodedLocation["buttonCounts"] = std::move(counts);
+    decodedLocation["buttonGroups"] = std::move(groups);
+    decodedLocation["sensitivity"] = DecodeSensitivity(memory, kAddressSensitivity[location], location, warnings);
+    decodedLocation["light"] = DecodeLight(memory, kAddressLight[location]);
+    locations.push_back(std::move(decodedLocation));
   }
   const int interval = memory[kAddressReportInterval];
   if (ReportRateOf(interval) == 0) warnings.Add("report interval " + std::to_string(interval) + " ms is not a rate the mouse has");
@@ -343,8 +346,8 @@ json DecodeMemory(std::span<const std::uint8_t> memory, const std::optional<Simu
   if (profile > 4) warnings.Add("current profile " + std::to_string(profile) + " is not one of the five (0..4)");
   json decoded{{"reportInterval", interval},
                {"reportRateHz", ReportRateOf(interval)},
-               {"currentProfile", profile},
-               {"locations", locations}};
+               {"currentProfile", profile}};
+  decoded["locations"] = std::move(locations);
   if (state) decoded.update(DecodeState(*state, warnings));
   decoded["warnings"] = warnings.List();
   return decoded;
