@@ -12,7 +12,7 @@ packages=(
   libcli11-dev nlohmann-json3-dev libudev-dev libglib2.0-dev libx11-dev gsettings-desktop-schemas
   g++-mingw-w64-x86-64-posix wine64
   clang libclang-rt-14-dev xvfb xauth
-  qt6-base-dev qt6-base-dev-tools qt6-svg-dev libgl-dev fonts-noto-cjk fonts-dejavu-core xdotool x11-utils
+  qt6-base-dev qt6-base-dev-tools qt6-svg-dev libgl-dev fonts-noto-cjk fonts-dejavu-core xdotool x11-utils imagemagick
   python3
 )
 
